@@ -1,0 +1,13 @@
+# System dependencies, all from Debian packages installed by scripts/bootstrap.sh.
+find_package(PkgConfig REQUIRED)
+find_package(nlohmann_json 3.10 REQUIRED)
+find_package(ICU 72 REQUIRED COMPONENTS uc i18n)
+pkg_check_modules(URIPARSER REQUIRED IMPORTED_TARGET liburiparser)
+find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets DBus Test)
+set(CMAKE_AUTOMOC OFF)
+if(ONDREL_BUILD_TESTS)
+  find_package(GTest REQUIRED)
+endif()
+if(ONDREL_BUILD_BENCHMARKS)
+  find_package(benchmark REQUIRED)
+endif()

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs every Debian package Ondrel needs to build, run and test.
+# Idempotent: when everything is present it only checks and exits quietly.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format clang-tidy
+  # libraries
+  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libicu-dev nlohmann-json3-dev liburiparser-dev
+  libx11-dev libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libxcb-xkb-dev libxcb-res0-dev
+  libxkbcommon-dev libxkbcommon-x11-dev libatspi2.0-dev libglib2.0-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # end-to-end tests: a real X server and programs we did not write
+  xvfb openbox xdotool xclip xterm zenity dbus dbus-x11 at-spi2-core firefox-esr chromium python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "bootstrap: installing ${missing[*]}"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
