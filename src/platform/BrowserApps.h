@@ -1,0 +1,39 @@
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+namespace ondrel::platform {
+
+// Application IDs of the browsers whose current tab's URL is read on Linux: their desktop-entry
+// IDs as Debian, upstream packages and Flatpak install them. Compared exactly (case-sensitive).
+inline constexpr std::array<std::string_view, 18> linuxBrowserApps = {
+    "firefox",
+    "firefox-esr",
+    "org.mozilla.firefox",
+    "chromium",
+    "org.chromium.Chromium",
+    "google-chrome",
+    "com.google.Chrome",
+    "brave-browser",
+    "com.brave.Browser",
+    "microsoft-edge",
+    "com.microsoft.Edge",
+    "vivaldi-stable",
+    "com.vivaldi.Vivaldi",
+    "opera",
+    "com.opera.Opera",
+    "librewolf",
+    "io.gitlab.librewolf-community",
+    "waterfox",
+};
+
+/// True when the application ID names a browser of the Linux table.
+constexpr bool isLinuxBrowserApp(std::string_view applicationId)
+{
+    return std::find(linuxBrowserApps.begin(), linuxBrowserApps.end(), applicationId) !=
+           linuxBrowserApps.end();
+}
+
+} // namespace ondrel::platform
