@@ -1,0 +1,93 @@
+#pragma once
+
+#include "platform/Accessibility.h"
+
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <optional>
+#include <mutex>
+#include <set>
+
+namespace ondrel::platform::fake {
+
+class FakeExecutor;
+
+// One element of a fake user-interface tree: a bag of attributes.
+class FakeElement final : public AccessibilityElement
+{
+public:
+    explicit FakeElement(std::string label = {}) : m_label(std::move(label)) {}
+
+    /// Sets one attribute (monostate removes it).
+    void set(std::string_view attribute, AttributeValue value);
+    /// The attribute's value, absent when unset.
+    AttributeValue get(std::string_view attribute) const;
+    /// Appends child to this element's AXChildren list.
+    void addChild(std::shared_ptr<const FakeElement> child);
+    /// A name for test diagnostics; not an attribute.
+    const std::string& label() const { return m_label; }
+
+private:
+    std::string m_label;
+    std::map<std::string, AttributeValue, std::less<>> m_attributes;
+};
+
+using FakeElementPtr = std::shared_ptr<FakeElement>;
+
+/// An element with this role and, when given, this text value.
+FakeElementPtr makeElement(std::string_view role, std::optional<std::string> value = std::nullopt,
+                           std::string label = {});
+
+// Trust on a switch and element trees built by tests. Reads may come from worker threads.
+class FakeAccessibility final : public Accessibility
+{
+public:
+    // One attribute read, for tests that check how far a search went.
+    struct Read
+    {
+        const AccessibilityElement* element = nullptr;
+        std::string attribute;
+    };
+
+    /// executor is needed only for slow or hanging applications.
+    explicit FakeAccessibility(FakeExecutor* executor = nullptr);
+    /// Releases workers blocked in a slow or hanging look-up.
+    ~FakeAccessibility() override;
+
+    bool isProcessTrusted() override;
+    void requestTrust() override;
+    ElementRef applicationElement(std::int64_t processIdentifier) override;
+    AttributeValue attributeValue(const ElementRef& element, std::string_view attribute) override;
+
+    /// Trust on or off; without it every attribute read comes back absent.
+    void setTrusted(bool trusted) { m_trusted = trusted; }
+    /// Whether requestTrust() grants trust at once (as if the user accepted).
+    void setGrantOnRequest(bool grant) { m_grantOnRequest = grant; }
+    int requestTrustCount() const { return m_requestCount; }
+
+    /// The application element for a process id (null: no application).
+    void setApplication(std::int64_t processIdentifier, ElementRef element);
+    /// applicationElement(pid) takes this long on the virtual clock.
+    void setApplicationDelay(std::int64_t processIdentifier, std::chrono::milliseconds delay);
+    /// applicationElement(pid) never returns until the executor shuts down (then: null).
+    void setApplicationHangs(std::int64_t processIdentifier, bool hangs = true);
+
+    /// Every attribute read, in order.
+    std::vector<Read> reads() const;
+    /// How many reads touched element.
+    int readCount(const ElementRef& element) const;
+
+private:
+    FakeExecutor* m_executor;
+    std::atomic<bool> m_trusted{true};
+    std::atomic<bool> m_grantOnRequest{false};
+    std::atomic<int> m_requestCount{0};
+    mutable std::mutex m_mutex;
+    std::map<std::int64_t, ElementRef> m_applications;
+    std::map<std::int64_t, std::chrono::milliseconds> m_delays;
+    std::set<std::int64_t> m_hanging;
+    std::vector<Read> m_reads;
+};
+
+} // namespace ondrel::platform::fake

@@ -1,0 +1,30 @@
+#include "FakeKeyboardEvents.h"
+
+#include "FakePasteboard.h"
+#include "platform/Executor.h"
+
+namespace ondrel::platform::fake {
+
+bool FakeKeyboardEvents::postPasteKeystroke()
+{
+    if (m_fails) {
+        ++m_failed;
+        return false;
+    }
+    Keystroke keystroke;
+    keystroke.at = m_clock ? m_clock->now() : std::chrono::steady_clock::time_point{};
+    // A correct backend lifts whatever the user holds for the keystroke, so the target sees
+    // the paste modifier alone.
+    keystroke.modifiersSeenByTarget = pasteModifier;
+    keystroke.physicallyHeld = m_held;
+    if (m_target) {
+        keystroke.pasted = m_target->currentItems();
+    }
+    m_keystrokes.push_back(std::move(keystroke));
+    if (m_target) {
+        m_target->simulateRequest();
+    }
+    return true;
+}
+
+} // namespace ondrel::platform::fake
