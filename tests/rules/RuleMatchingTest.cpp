@@ -1,0 +1,442 @@
+#include "rules/RuleMatching.h"
+
+#include <gtest/gtest.h>
+
+#include <unicode/locid.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace ondrel::rules {
+namespace {
+
+Rule makeRule(std::string name, std::string bundleID, std::optional<std::string> pattern = {},
+              URLMatchMode mode = URLMatchMode::domain)
+{
+    Rule rule;
+    rule.name = std::move(name);
+    rule.bundleID = std::move(bundleID);
+    rule.urlPattern = std::move(pattern);
+    rule.urlMatchMode = mode;
+    return rule;
+}
+
+std::string nameOf(const std::optional<Rule>& rule)
+{
+    return rule ? rule->name : "<none>";
+}
+
+// ---------------------------------------------------------------- specificity
+
+struct SpecificityCase
+{
+    URLMatchMode mode;
+    int urlPart;
+};
+
+class SpecificityTest : public testing::TestWithParam<SpecificityCase>
+{};
+
+TEST_P(SpecificityTest, SumsApplicationAndUrlParts)
+{
+    const auto [mode, part] = GetParam();
+    EXPECT_EQ(specificity(makeRule("r", "*", "p", mode)), part);
+    EXPECT_EQ(specificity(makeRule("r", "org.example.app", "p", mode)), 10 + part);
+    // Without a pattern, or with an empty one, the mode counts for nothing.
+    EXPECT_EQ(specificity(makeRule("r", "*", std::nullopt, mode)), 0);
+    EXPECT_EQ(specificity(makeRule("r", "", std::string(), mode)), 10);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllModes, SpecificityTest,
+                         testing::Values(SpecificityCase{URLMatchMode::exact, 9},
+                                         SpecificityCase{URLMatchMode::prefix, 8},
+                                         SpecificityCase{URLMatchMode::regex, 8},
+                                         SpecificityCase{URLMatchMode::domain, 7},
+                                         SpecificityCase{URLMatchMode::wildcard, 7},
+                                         SpecificityCase{URLMatchMode::contains, 6}));
+
+// ---------------------------------------------------------------- findMatchingRule
+
+const std::string kUrl = "https://docs.example.com/guide/intro?lang=en";
+
+TEST(FindMatchingRuleTest, RanksBySpecificityAcrossTheWholeLadder)
+{
+    // Listed weakest first, so list order never decides.
+    std::vector<Rule> rules = {
+        makeRule("any app, no url", "*"),
+        makeRule("app only", "firefox-esr"),
+        makeRule("contains", "firefox-esr", "Guide", URLMatchMode::contains),
+        makeRule("wildcard", "firefox-esr", "*example.com/guide*", URLMatchMode::wildcard),
+        makeRule("domain", "firefox-esr", "example.com", URLMatchMode::domain),
+        makeRule("regex", "firefox-esr", "guide/\\w+", URLMatchMode::regex),
+        makeRule("prefix", "firefox-esr", "https://docs.example.com/", URLMatchMode::prefix),
+        makeRule("exact", "firefox-esr", kUrl, URLMatchMode::exact),
+    };
+    const std::vector<std::string> expectedOrder = {"exact",    "regex",          "prefix",
+                                                    "wildcard", "domain",         "contains",
+                                                    "app only", "any app, no url"};
+    // Remove the winner each time: the next one must follow the ladder (ties to the earlier).
+    for (const std::string& expected : expectedOrder) {
+        const auto found = findMatchingRule(rules, "firefox-esr", kUrl);
+        ASSERT_EQ(nameOf(found), expected);
+        std::erase_if(rules, [&](const Rule& r) { return r.name == expected; });
+    }
+    EXPECT_FALSE(findMatchingRule(rules, "firefox-esr", kUrl));
+}
+
+TEST(FindMatchingRuleTest, SpecificApplicationBeatsAnyApplicationWithExactUrl)
+{
+    const std::vector<Rule> rules = {makeRule("exact url", "*", kUrl, URLMatchMode::exact),
+                                     makeRule("app", "chromium")};
+    EXPECT_EQ(nameOf(findMatchingRule(rules, "chromium", kUrl)), "app");
+}
+
+TEST(FindMatchingRuleTest, TieGoesToEarlierRuleWhateverTheOtherFields)
+{
+    Rule first = makeRule("first", "*", "example.com", URLMatchMode::domain);
+    Rule second = makeRule("second", "*", "*example*", URLMatchMode::wildcard);
+    second.lastUsedAt = std::chrono::system_clock::now();
+    second.createdAt = first.createdAt - std::chrono::hours(24 * 365);
+    EXPECT_EQ(nameOf(findMatchingRule(std::vector{first, second}, "x", kUrl)), "first");
+    EXPECT_EQ(nameOf(findMatchingRule(std::vector{second, first}, "x", kUrl)), "second");
+}
+
+TEST(FindMatchingRuleTest, ReturnsACopyOfTheWholeRule)
+{
+    Rule rule = makeRule("copy", "*");
+    rule.content = "payload";
+    rule.lastUsedAt = std::chrono::system_clock::now();
+    const auto found = findMatchingRule(std::vector{rule}, "x", std::nullopt);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(*found, rule);
+}
+
+TEST(FindMatchingRuleTest, DisabledRuleNeverMatches)
+{
+    Rule best = makeRule("disabled", "firefox-esr", kUrl, URLMatchMode::exact);
+    best.isEnabled = false;
+    const std::vector<Rule> rules = {best, makeRule("fallback", "*")};
+    EXPECT_EQ(nameOf(findMatchingRule(rules, "firefox-esr", kUrl)), "fallback");
+    EXPECT_FALSE(findMatchingRule(std::vector{best}, "firefox-esr", kUrl));
+}
+
+TEST(FindMatchingRuleTest, EmptyPatternIsNoUrlCondition)
+{
+    const std::vector<Rule> rules = {
+        makeRule("empty regex", "*", std::string(), URLMatchMode::regex)};
+    EXPECT_EQ(nameOf(findMatchingRule(rules, "x", std::nullopt)), "empty regex");
+    EXPECT_EQ(nameOf(findMatchingRule(rules, "x", "not a url at all")), "empty regex");
+}
+
+TEST(FindMatchingRuleTest, WithoutUrlEveryPatternRuleIsSkipped)
+{
+    const std::vector<Rule> rules = {
+        makeRule("regex anything", "*", ".*", URLMatchMode::regex),
+        makeRule("contains", "*", "h", URLMatchMode::contains),
+        makeRule("glob", "*", "*", URLMatchMode::wildcard),
+    };
+    EXPECT_FALSE(findMatchingRule(rules, "xterm", std::nullopt));
+    EXPECT_EQ(nameOf(findMatchingRule(rules, "xterm", "https://a")), "regex anything");
+}
+
+TEST(FindMatchingRuleTest, ApplicationIsComparedExactly)
+{
+    const std::vector<Rule> rules = {makeRule("calc", "org.gnome.Calculator"),
+                                     makeRule("unknown", "unknown")};
+    EXPECT_EQ(nameOf(findMatchingRule(rules, "org.gnome.Calculator", std::nullopt)), "calc");
+    EXPECT_FALSE(findMatchingRule(rules, "org.gnome.calculator", std::nullopt));
+    EXPECT_FALSE(findMatchingRule(rules, "org.gnome", std::nullopt));
+    EXPECT_EQ(nameOf(findMatchingRule(rules, "unknown", std::nullopt)), "unknown");
+    // Canonically equivalent identifiers are one application.
+    const std::vector<Rule> accented = {makeRule("nfc", "org.caf\u00e9.App")};
+    EXPECT_EQ(nameOf(findMatchingRule(accented, "org.cafe\u0301.App", std::nullopt)), "nfc");
+}
+
+TEST(FindMatchingRuleTest, EmptyListAndNoMatchGiveNone)
+{
+    EXPECT_FALSE(findMatchingRule({}, "x", kUrl));
+    EXPECT_FALSE(findMatchingRule(std::vector{makeRule("other", "y")}, "x", kUrl));
+}
+
+// ---------------------------------------------------------------- matchesURL
+
+struct UrlCase
+{
+    const char* label;
+    URLMatchMode mode;
+    std::string pattern;
+    std::string url;
+    bool expected;
+};
+
+std::ostream& operator<<(std::ostream& out, const UrlCase& c)
+{
+    return out << c.label;
+}
+
+class MatchesUrlTest : public testing::TestWithParam<UrlCase>
+{
+protected:
+    void SetUp() override
+    {
+        m_saved = icu::Locale::getDefault();
+        UErrorCode status = U_ZERO_ERROR;
+        icu::Locale::setDefault(icu::Locale("en_US"), status);
+    }
+    void TearDown() override
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        icu::Locale::setDefault(m_saved, status);
+    }
+
+private:
+    icu::Locale m_saved;
+};
+
+TEST_P(MatchesUrlTest, Evaluates)
+{
+    const UrlCase& c = GetParam();
+    EXPECT_EQ(matchesURL(c.url, c.pattern, c.mode), c.expected)
+        << "pattern \"" << c.pattern << "\" url \"" << c.url << "\"";
+}
+
+using M = URLMatchMode;
+// "café" precomposed and decomposed.
+const std::string kCafeNfc = "caf\u00e9";
+const std::string kCafeNfd = "cafe\u0301";
+
+INSTANTIATE_TEST_SUITE_P(
+    Exact, MatchesUrlTest,
+    testing::Values(UrlCase{"same", M::exact, "https://a.com/x", "https://a.com/x", true},
+                    UrlCase{"longer url", M::exact, "https://a.com/x", "https://a.com/x/", false},
+                    UrlCase{"case", M::exact, "https://A.com/x", "https://a.com/x", false},
+                    UrlCase{"nfd equals nfc", M::exact, "https://a.com/" + kCafeNfd,
+                            "https://a.com/" + kCafeNfc, true},
+                    UrlCase{"base letter is not accented letter", M::exact, "https://a.com/cafe",
+                            "https://a.com/" + kCafeNfc, false},
+                    UrlCase{"kelvin sign is canonically K", M::exact, "\u212a", "K", true}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Prefix, MatchesUrlTest,
+    testing::Values(UrlCase{"begins", M::prefix, "https://a.com/", "https://a.com/docs", true},
+                    UrlCase{"whole", M::prefix, "https://a.com/", "https://a.com/", true},
+                    UrlCase{"middle", M::prefix, "a.com", "https://a.com/", false},
+                    UrlCase{"case", M::prefix, "HTTPS://", "https://a.com/", false},
+                    UrlCase{"nfc pattern nfd url", M::prefix, "https://" + kCafeNfc,
+                            "https://" + kCafeNfd + ".fr/menu", true},
+                    UrlCase{"nfd pattern nfc url", M::prefix, "https://" + kCafeNfd,
+                            "https://" + kCafeNfc + ".fr/menu", true},
+                    // The accent belongs to the character: "e" alone is not how the URL begins.
+                    UrlCase{"base letter before accent (nfd url)", M::prefix, "https://cafe",
+                            "https://" + kCafeNfd + ".fr", false},
+                    UrlCase{"base letter before accent (nfc url)", M::prefix, "https://cafe",
+                            "https://" + kCafeNfc + ".fr", false},
+                    UrlCase{"ascii prefix of non-ascii url", M::prefix, "https://",
+                            "https://" + kCafeNfc + ".fr", true}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Contains, MatchesUrlTest,
+    testing::Values(
+        UrlCase{"capitals", M::contains, "GITHUB", "https://github.com/x", true},
+        UrlCase{"start", M::contains, "https", "https://github.com/x", true},
+        UrlCase{"end", M::contains, "/X", "https://github.com/x", true},
+        UrlCase{"diacritics ignored", M::contains, "CAFE", "https://" + kCafeNfc + ".fr", true},
+        UrlCase{"decomposed pattern", M::contains, kCafeNfd, "https://CAFE.fr", true},
+        UrlCase{"absent", M::contains, "gitlab", "https://github.com/x", false},
+        UrlCase{"empty pattern finds nothing", M::contains, "", "https://github.com", false}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Wildcard, MatchesUrlTest,
+    testing::Values(UrlCase{"star spans slashes", M::wildcard, "https://*/issues/*",
+                            "https://github.com/a/b/issues/7", true},
+                    UrlCase{"host alone is not the whole url", M::wildcard, "github.com",
+                            "https://github.com/x", false},
+                    UrlCase{"host surrounded by stars", M::wildcard, "*github.com*",
+                            "https://github.com/x", true},
+                    UrlCase{"question mark is one character", M::wildcard, "https://a.com/?",
+                            "https://a.com/x", true},
+                    UrlCase{"question mark is one multibyte character", M::wildcard,
+                            "https://a.com/caf?", "https://a.com/" + kCafeNfc, true},
+                    UrlCase{"question mark is not two", M::wildcard, "https://a.com/?",
+                            "https://a.com/xy", false},
+                    UrlCase{"bracket", M::wildcard, "https://[ab].com", "https://b.com", true},
+                    UrlCase{"negated bracket", M::wildcard, "https://[!ab].com", "https://b.com",
+                            false},
+                    UrlCase{"backslash escapes star", M::wildcard, "https://a.com/\\*",
+                            "https://a.com/*", true},
+                    UrlCase{"escaped star is literal", M::wildcard, "https://a.com/\\*",
+                            "https://a.com/x", false},
+                    UrlCase{"case", M::wildcard, "*GITHUB*", "https://github.com", false},
+                    UrlCase{"leading dot is ordinary", M::wildcard, "*", ".hidden", true},
+                    UrlCase{"url with NUL is never covered", M::wildcard, "https://a.com*",
+                            std::string("https://a.com\0/x", 16), false}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Regex, MatchesUrlTest,
+    testing::Values(
+        UrlCase{"fragment at start", M::regex, "https?://", "https://a.com/x", true},
+        UrlCase{"fragment in middle", M::regex, "a\\.com", "https://a.com/x", true},
+        UrlCase{"fragment at end", M::regex, "/x", "https://a.com/x", true},
+        UrlCase{"anchored start fails", M::regex, "^a\\.com", "https://a.com/x", false},
+        UrlCase{"anchored both ends", M::regex, "^https://a\\.com/x$", "https://a.com/x", true},
+        UrlCase{"case-sensitive", M::regex, "A\\.COM", "https://a.com", false},
+        UrlCase{"inline case flag", M::regex, "(?i)A\\.COM", "https://a.com", true},
+        UrlCase{"unicode property", M::regex, "/\\p{Lu}\\p{Ll}+$", "https://a.com/Zürich", true},
+        UrlCase{"lookbehind", M::regex, "(?<=/)issues", "https://a.com/issues", true},
+        UrlCase{"negative lookbehind", M::regex, "(?<!/)issues", "https://a.com/issues", false},
+        UrlCase{"quoted", M::regex, "\\Q?a=(1)\\E$", "https://a.com/?a=(1)", true},
+        UrlCase{"set difference", M::regex, "^[[a-z]--[aeiou]]+$", "bcdfg", true},
+        UrlCase{"set difference excludes", M::regex, "^[[a-z]--[aeiou]]+$", "bcdfa", false},
+        UrlCase{"unbalanced parenthesis", M::regex, "(github", "https://github.com", false},
+        UrlCase{"invalid escape", M::regex, "\\", "https://github.com", false},
+        UrlCase{"dot stops at newline", M::regex, "a.b", "a\nb", false}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Domain, MatchesUrlTest,
+    testing::Values(
+        UrlCase{"same host", M::domain, "example.com", "https://example.com/a?b#c", true},
+        UrlCase{"subdomain", M::domain, "example.com", "https://a.b.example.com/", true},
+        UrlCase{"other registered domain", M::domain, "example.com", "https://notexample.com/",
+                false},
+        UrlCase{"star dot matches the domain itself", M::domain, "*.example.com",
+                "https://example.com", true},
+        UrlCase{"star dot matches below", M::domain, "*.example.com", "http://x.example.com:8080/",
+                true},
+        UrlCase{"url pattern counts by host", M::domain, "https://example.com/some/path",
+                "http://www.example.com/other", true},
+        UrlCase{"url pattern with star host", M::domain, "https://*.example.com/",
+                "https://www.example.com/", true},
+        UrlCase{"case-sensitive", M::domain, "Example.com", "https://example.com", false},
+        UrlCase{"port, path and user ignored", M::domain, "example.com",
+                "ftp://me@example.com:21/x/y?z", true},
+        UrlCase{"host is percent-decoded", M::domain, "example.com", "https://ex%61mple.com/",
+                true},
+        UrlCase{"decoded host under canonical equivalence", M::domain, kCafeNfc + ".fr",
+                "https://cafe%CC%81.fr/", true},
+        UrlCase{"not a url", M::domain, "example.com", "example.com", false},
+        UrlCase{"no scheme", M::domain, "example.com", "//example.com/", false},
+        UrlCase{"no host", M::domain, "example.com", "mailto:me@example.com", false},
+        UrlCase{"empty host", M::domain, "example.com", "file:///example.com", false},
+        UrlCase{"does not parse", M::domain, "example.com", "https://exa mple.com/", false},
+        UrlCase{"bare star dot names nothing", M::domain, "*.", "https://example.com./", false},
+        UrlCase{"ipv6 in brackets", M::domain, "[::1]", "http://[::1]:8080/", true},
+        UrlCase{"ipv6 bare", M::domain, "::1", "http://[::1]/", true},
+        UrlCase{"ipv6 other spelling", M::domain, "0:0:0:0:0:0:0:1", "http://[::1]/", true},
+        UrlCase{"ipv6 url pattern", M::domain, "http://[2001:db8::7]/", "https://[2001:DB8::7]/",
+                true},
+        UrlCase{"ipv6 different", M::domain, "::2", "http://[::1]/", false},
+        UrlCase{"ipv4 same", M::domain, "10.0.0.1", "http://10.0.0.1/", true},
+        UrlCase{"ipv4 has nothing under it", M::domain, "0.0.1", "http://10.0.0.1/", false}));
+
+INSTANTIATE_TEST_SUITE_P(
+    MalformedUtf8, MatchesUrlTest,
+    testing::Values(
+        UrlCase{"exact distinct bytes", M::exact, "https://a/\xff", "https://a/\xfe", false},
+        UrlCase{"exact same bytes", M::exact, "https://a/\xff", "https://a/\xff", true},
+        UrlCase{"malformed is not U+FFFD", M::exact, "https://a/\xef\xbf\xbd", "https://a/\xff",
+                false},
+        UrlCase{"prefix", M::prefix, "https://a/\xc3", "https://a/\xc3(", true},
+        UrlCase{"contains", M::contains, "\xff", "https://a/\xfe", false},
+        UrlCase{"contains same byte", M::contains, "A/\xff", "https://a/\xff", true},
+        UrlCase{"regex", M::regex, "a/.$", "https://a/\xed\xa0\x80", false},
+        UrlCase{"regex pattern", M::regex, "\xff(", "https://a/", false},
+        UrlCase{"wildcard", M::wildcard, "*\xff*", "https://a/\xfe", false},
+        UrlCase{"domain pattern", M::domain, "\xff.com", "https://a.com/", false},
+        UrlCase{"domain decoded host", M::domain, "\xff.com", "https://%FF.com/", true}));
+
+// ---------------------------------------------------------------- regex bounds and cache
+
+TEST(RegexBoundTest, CatastrophicBacktrackingCountsAsNoMatch)
+{
+    // Without a bound this takes longer than the age of the universe.
+    const std::string url = std::string(40, 'a') + "!";
+    EXPECT_FALSE(matchesURL(url, "^(a+)+$", URLMatchMode::regex));
+    EXPECT_FALSE(matchesURL(url, "(a|aa)+$", URLMatchMode::regex));
+    // The matcher is reused afterwards; the bound must not leak into the next evaluation.
+    EXPECT_TRUE(matchesURL(std::string(40, 'a'), "^(a+)+$", URLMatchMode::regex));
+}
+
+TEST(RegexBoundTest, OrdinaryPatternsOnLongUrlsStillMatch)
+{
+    const std::string url = "https://example.com/?q=" + std::string(20000, 'x') + "&end=1";
+    EXPECT_TRUE(matchesURL(url, "&end=\\d$", URLMatchMode::regex));
+    EXPECT_TRUE(matchesURL(url, "^https://[^/]+/\\?q=x+&", URLMatchMode::regex));
+}
+
+TEST(RegexCacheTest, ManyDistinctPatternsKeepTheirOwnResults)
+{
+    // More patterns than any cache keeps, visited twice: evicted and recompiled
+    // entries must answer like fresh ones.
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < 2500; ++i) {
+            const std::string pattern = "^p" + std::to_string(i) + "$";
+            ASSERT_TRUE(matchesURL("p" + std::to_string(i), pattern, URLMatchMode::regex)) << i;
+            ASSERT_FALSE(matchesURL("p" + std::to_string(i + 1), pattern, URLMatchMode::regex));
+        }
+    }
+}
+
+TEST(RegexCacheTest, ConcurrentCallersGetIdenticalResults)
+{
+    auto work = [] {
+        int matched = 0;
+        for (int i = 0; i < 400; ++i) {
+            const std::string id = std::to_string(i % 40);
+            matched += matchesURL("https://a.com/" + id, "/" + id + "$", URLMatchMode::regex);
+            matched += matchesURL("https://a.com/" + id, "/x" + id + "$", URLMatchMode::regex);
+            matched += matchesURL("https://a.com/" + id, "A.COM", URLMatchMode::contains);
+        }
+        return matched;
+    };
+    int first = 0;
+    int second = 0;
+    std::thread other([&] { second = work(); });
+    first = work();
+    other.join();
+    EXPECT_EQ(first, 800);
+    EXPECT_EQ(second, 800);
+}
+
+// ---------------------------------------------------------------- locale of contains
+
+class ContainsLocaleTest : public testing::Test
+{
+protected:
+    void TearDown() override
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        icu::Locale::setDefault(m_saved, status);
+    }
+    static void use(const char* locale)
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        icu::Locale::setDefault(icu::Locale(locale), status);
+    }
+
+private:
+    icu::Locale m_saved = icu::Locale::getDefault();
+};
+
+TEST_F(ContainsLocaleTest, PosixLocaleStillIgnoresCase)
+{
+    // LANG=C or C.UTF-8 reaches ICU as en_US_POSIX, whose collation separates capitals.
+    use("en_US_POSIX");
+    EXPECT_TRUE(matchesURL("https://github.com", "GITHUB", URLMatchMode::contains));
+    EXPECT_TRUE(matchesURL("https://caf\u00e9.fr", "CAFE", URLMatchMode::contains));
+}
+
+TEST_F(ContainsLocaleTest, FollowsTheUsersLocale)
+{
+    // Danish collation treats "aa" as "å"; Turkish keeps dotted and dotless i apart.
+    use("da_DK");
+    EXPECT_TRUE(matchesURL("https://\u00e5rhus.dk", "aarhus", URLMatchMode::contains));
+    use("en_US");
+    EXPECT_FALSE(matchesURL("https://\u00e5rhus.dk", "aarhus", URLMatchMode::contains));
+    use("tr_TR");
+    EXPECT_FALSE(matchesURL("https://wiki.org", "WIKI", URLMatchMode::contains));
+    EXPECT_TRUE(matchesURL("https://wiki.org", "W\u0130K\u0130", URLMatchMode::contains));
+}
+
+} // namespace
+} // namespace ondrel::rules
