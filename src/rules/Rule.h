@@ -11,10 +11,22 @@
 namespace ondrel::rules {
 
 // How a rule's urlPattern is compared with the browser's URL; declared in the order offered.
-enum class URLMatchMode { domain, exact, prefix, contains, wildcard, regex };
+enum class URLMatchMode
+{
+    domain,
+    exact,
+    prefix,
+    contains,
+    wildcard,
+    regex
+};
 
 // How a rule's content goes onto the clipboard.
-enum class RuleContentType { plainText, richText };
+enum class RuleContentType
+{
+    plainText,
+    richText
+};
 
 using TimePoint = std::chrono::system_clock::time_point;
 
