@@ -1,0 +1,19 @@
+#pragma once
+
+#include "ContractBackend.h"
+#include "platform/Preferences.h"
+
+namespace ondrel::test {
+
+class PreferencesHarness
+{
+public:
+    virtual ~PreferencesHarness() = default;
+    virtual platform::Preferences& preferences() = 0;
+};
+
+using PreferencesBackend = ContractBackend<PreferencesHarness>;
+class PreferencesContract : public ContractTest<PreferencesHarness>
+{};
+
+} // namespace ondrel::test
