@@ -1,0 +1,138 @@
+#include "HotkeyCoordinator.h"
+
+#include "rules/RuleMatching.h"
+
+#include <utility>
+
+namespace ondrel::paste {
+
+namespace {
+
+// Shift and Command in the event-modifier form.
+constexpr std::uint64_t defaultModifierFlags = 0x120000;
+
+} // namespace
+
+HotkeyCoordinator::Services HotkeyCoordinator::services(platform::Platform& platform,
+                                                        shortcuts::KeyboardShortcuts& component)
+{
+    return Services{*platform.executor,
+                    *platform.workspace,
+                    *platform.accessibility,
+                    *platform.browserUrl,
+                    *platform.pasteboard,
+                    *platform.keyboardEvents,
+                    *platform.userNotifications,
+                    component,
+                    nullptr};
+}
+
+std::shared_ptr<HotkeyCoordinator> HotkeyCoordinator::create(rules::RuleStore& ruleStore,
+                                                             PermissionManager& permissionManager,
+                                                             Services services)
+{
+    return std::make_shared<HotkeyCoordinator>(ConstructionKey{}, ruleStore, permissionManager,
+                                               std::move(services));
+}
+
+HotkeyCoordinator::HotkeyCoordinator(ConstructionKey, rules::RuleStore& ruleStore,
+                                     PermissionManager& permissionManager, Services services)
+    : m_ruleStore(ruleStore), m_permissionManager(permissionManager), m_executor(services.executor),
+      m_keyboardShortcuts(services.keyboardShortcuts),
+      m_contextDetector(ContextDetector::Services{services.executor, services.workspace,
+                                                  services.accessibility, services.browserUrl,
+                                                  std::move(services.scriptRunner)}),
+      m_pasteEngine(PasteEngine::Services{services.executor, services.accessibility,
+                                          services.pasteboard, services.keyboardEvents,
+                                          services.userNotifications})
+{}
+
+shortcuts::Shortcut HotkeyCoordinator::defaultShortcut()
+{
+    return shortcuts::Shortcut(shortcuts::Key::v, shortcuts::ModifierFlags{defaultModifierFlags});
+}
+
+shortcuts::Name HotkeyCoordinator::smartPasteName(shortcuts::KeyboardShortcuts& component)
+{
+    return shortcuts::Name(component, shortcutName, defaultShortcut());
+}
+
+void HotkeyCoordinator::registerHotkey()
+{
+    m_keyboardShortcuts.onKeyDown(smartPasteName(m_keyboardShortcuts),
+                                  [coordinator = weak_from_this(), &executor = m_executor] {
+                                      // The press only queues the work; the handler returns at
+                                      // once.
+                                      if (coordinator.expired())
+                                          return;
+                                      executor.post([coordinator] {
+                                          if (const auto self = coordinator.lock())
+                                              self->smartPastePressed();
+                                      });
+                                  });
+}
+
+void HotkeyCoordinator::smartPastePressed()
+{
+    if (m_isPasting) {
+        ++m_waitingPresses;
+        return;
+    }
+    startPress();
+}
+
+void HotkeyCoordinator::startPress()
+{
+    m_isPasting = true;
+    performSmartPaste([self = shared_from_this()] {
+        if (self->m_waitingPresses > 0) {
+            --self->m_waitingPresses;
+            self->startPress();
+        } else {
+            self->m_isPasting = false;
+        }
+    });
+}
+
+void HotkeyCoordinator::performSmartPaste(std::function<void()> done)
+{
+    if (!done)
+        done = [] {};
+    m_contextDetector.detectContext(
+        [self = shared_from_this(), done = std::move(done)](DetectedContext context) mutable {
+            std::optional<rules::Rule> rule =
+                rules::findMatchingRule(self->m_ruleStore.rules(), context.bundleID, context.url);
+            if (!rule) {
+                done();
+                return;
+            }
+            // The rule is the copy taken at matching time: edits made during the paste do not
+            // change what is pasted or the name shown, and the stamp finds the rule by its id.
+            self->m_pasteEngine.paste(
+                rule->content, rule->contentType,
+                [self, rule = std::move(*rule), done = std::move(done)]() mutable {
+                    self->m_ruleStore.markRuleUsed(rule);
+                    self->setLastMatchedRuleName(rule.name);
+                    done();
+                });
+        });
+}
+
+void HotkeyCoordinator::setLastMatchedRuleName(std::string name)
+{
+    m_willChange.notify();
+    m_lastMatchedRuleName = std::move(name);
+    m_didChange.notify();
+}
+
+rules::Subscription HotkeyCoordinator::addObserver(std::function<void()> willChange)
+{
+    return m_willChange.add(std::move(willChange));
+}
+
+rules::Subscription HotkeyCoordinator::addDidChangeObserver(std::function<void()> didChange)
+{
+    return m_didChange.add(std::move(didChange));
+}
+
+} // namespace ondrel::paste

@@ -1,0 +1,170 @@
+#include "PasteEngine.h"
+
+#include "RtfReader.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace ondrel::paste {
+
+using platform::PasteboardEntry;
+using platform::PasteboardItem;
+
+namespace {
+
+PasteboardEntry textEntry(std::string_view type, std::string_view text)
+{
+    PasteboardEntry entry{std::string(type), {}};
+    entry.data.resize(text.size());
+    std::transform(text.begin(), text.end(), entry.data.begin(),
+                   [](char c) { return static_cast<std::byte>(c); });
+    return entry;
+}
+
+} // namespace
+
+PasteEngine::PasteEngine(Services services)
+    : m_executor(services.executor), m_accessibility(services.accessibility),
+      m_pasteboard(services.pasteboard), m_keyboardEvents(services.keyboardEvents),
+      m_userNotifications(services.userNotifications)
+{
+    m_pasteboard.setContentRequestedHandler([this, lifetime = std::weak_ptr<bool>(m_lifetime)] {
+        if (lifetime.lock())
+            contentRequested();
+    });
+}
+
+PasteEngine::~PasteEngine()
+{
+    m_pasteboard.setContentRequestedHandler({});
+    // The earliest paste's snapshot holds what the user had; restore it last so that it stays.
+    for (auto run = m_runs.rbegin(); run != m_runs.rend(); ++run) {
+        m_executor.cancel((*run)->timer);
+        restorePasteboard((*run)->snapshot);
+    }
+}
+
+void PasteEngine::paste(const std::string& content, rules::RuleContentType contentType,
+                        std::function<void()> done)
+{
+    if (!m_accessibility.isProcessTrusted()) {
+        postAccessibilityNotification();
+        done();
+        return;
+    }
+
+    auto run = std::make_shared<Run>();
+    run->snapshot = snapshotPasteboard();
+    run->done = std::move(done);
+
+    m_pasteboard.clearContents();
+    if (!m_pasteboard.writeItem(contentItem(content, contentType))) {
+        // The content is not there: a keystroke now would paste whatever the target finds
+        // instead, so the paste ends here with the user's pasteboard put back.
+        restorePasteboard(run->snapshot);
+        run->done();
+        return;
+    }
+
+    m_runs.push_back(run);
+    run->timer = m_executor.runAfter(keystrokeDelay, [this, run] { postKeystroke(run); });
+}
+
+void PasteEngine::postKeystroke(const RunPtr& run)
+{
+    const bool posted = m_keyboardEvents.postPasteKeystroke();
+    run->keystrokeAt = m_executor.now();
+    run->timer = m_executor.runAfter(restoreDelay, [this, run, posted] {
+        if (posted)
+            restoreOnceTaken(run);
+        else
+            finish(run); // no target will ask for the content
+    });
+}
+
+void PasteEngine::restoreOnceTaken(const RunPtr& run)
+{
+    if (m_pasteboard.contentWasRequested()) {
+        finish(run);
+        return;
+    }
+    // Restoring now would hand the target the old content instead of the rule's: wait for its
+    // request, but never past the limit, so the user's pasteboard always comes back.
+    run->waitingForRequest = true;
+    const auto waited =
+        std::chrono::duration_cast<std::chrono::milliseconds>(m_executor.now() - run->keystrokeAt);
+    const auto remaining = std::max(contentRequestLimit - waited, std::chrono::milliseconds(0));
+    run->timer = m_executor.runAfter(remaining, [this, run] { finish(run); });
+}
+
+void PasteEngine::contentRequested()
+{
+    for (const RunPtr& run : m_runs) {
+        if (!run->waitingForRequest)
+            continue;
+        run->waitingForRequest = false;
+        m_executor.cancel(run->timer);
+        // Let the request be answered before the content goes away.
+        m_executor.post([this, run, lifetime = std::weak_ptr<bool>(m_lifetime)] {
+            if (lifetime.lock())
+                finish(run);
+        });
+    }
+}
+
+void PasteEngine::finish(const RunPtr& run)
+{
+    const auto found = std::find(m_runs.begin(), m_runs.end(), run);
+    if (found == m_runs.end())
+        return;
+    m_runs.erase(found);
+    restorePasteboard(run->snapshot);
+    auto done = std::move(run->done);
+    done();
+}
+
+PasteboardSnapshot PasteEngine::snapshotPasteboard()
+{
+    PasteboardSnapshot snapshot;
+    for (PasteboardItem& item : m_pasteboard.items()) {
+        for (PasteboardEntry& entry : item)
+            snapshot.push_back(std::move(entry));
+    }
+    return snapshot;
+}
+
+void PasteEngine::restorePasteboard(const PasteboardSnapshot& snapshot)
+{
+    m_pasteboard.clearContents();
+    if (snapshot.empty())
+        return;
+    PasteboardItem item;
+    for (const PasteboardEntry& entry : snapshot) {
+        const auto same = std::find_if(item.begin(), item.end(), [&](const PasteboardEntry& kept) {
+            return kept.type == entry.type;
+        });
+        if (same != item.end())
+            same->data = entry.data;
+        else
+            item.push_back(entry);
+    }
+    m_pasteboard.writeItem(item);
+}
+
+PasteboardItem PasteEngine::contentItem(const std::string& content,
+                                        rules::RuleContentType contentType)
+{
+    if (contentType == rules::RuleContentType::plainText)
+        return {textEntry(platform::PasteboardType::string, content)};
+    PasteboardItem item{textEntry(platform::PasteboardType::rtf, content)};
+    if (const std::optional<std::string> text = RtfReader::plainText(content))
+        item.push_back(textEntry(platform::PasteboardType::string, *text));
+    return item;
+}
+
+void PasteEngine::postAccessibilityNotification()
+{
+    m_userNotifications.deliver(notificationIdentifier, notificationTitle, notificationBody);
+}
+
+} // namespace ondrel::paste

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "rules/ObserverList.h"
+
+#include "platform/Accessibility.h"
+#include "platform/Alerts.h"
+#include "platform/Executor.h"
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace ondrel::paste {
+
+// Holds whether this process is trusted for Accessibility, as an observable flag for the
+// interface; keeps it fresh while the Permissions pane polls, tells the user at launch when trust
+// is missing, and opens the desktop's accessibility settings. Main thread only.
+class PermissionManager
+{
+public:
+    static constexpr std::chrono::milliseconds pollInterval{2000};
+
+    static constexpr const char* alertMessage = "Accessibility Permission Required";
+    static constexpr const char* alertInformation =
+        "Ondrel needs Accessibility access to simulate the paste keystroke.\n\n"
+        "Click \"Open System Settings\" to grant access, then relaunch Ondrel.";
+    static constexpr const char* openSettingsButton = "Open System Settings";
+    static constexpr const char* laterButton = "Later";
+
+    struct Services
+    {
+        platform::Executor& executor;
+        platform::Accessibility& accessibility;
+        platform::Alerts& alerts;
+        /// Opens the place where trust is granted; null: AccessibilitySettings::open.
+        std::function<void()> openSettings;
+    };
+
+    /// Reads the flag from the platform; no poll runs.
+    explicit PermissionManager(Services services);
+    ~PermissionManager();
+    PermissionManager(const PermissionManager&) = delete;
+    PermissionManager& operator=(const PermissionManager&) = delete;
+
+    /// Whether the process was trusted when last asked.
+    bool hasAccessibility() const { return m_hasAccessibility; }
+    /// True while a poll runs.
+    bool isPolling() const { return m_pollingTimer.has_value(); }
+
+    /// Assigns the flag the platform's current answer; observers hear of every assignment.
+    void refreshAccessibility();
+    /// Refreshes; without trust, shows the launch alert and opens the settings if asked to.
+    void promptForAccessibilityIfNeeded();
+    /// Replaces any running poll by one that refreshes every pollInterval.
+    void startPolling();
+    /// Ends the poll, if any.
+    void stopPolling();
+    /// Opens the desktop's accessibility settings where there are any; nothing is reported.
+    void openAccessibilitySettings();
+
+    /// Registers a callback run just before the flag is assigned; it still sees the old value.
+    [[nodiscard]] rules::Subscription addObserver(std::function<void()> willChange);
+    /// Registers a callback run just after the flag was assigned.
+    [[nodiscard]] rules::Subscription addDidChangeObserver(std::function<void()> didChange);
+
+private:
+    void schedulePoll();
+
+    platform::Executor& m_executor;
+    platform::Accessibility& m_accessibility;
+    platform::Alerts& m_alerts;
+    std::function<void()> m_openSettings;
+    bool m_hasAccessibility = false;
+    std::optional<platform::Executor::TimerId> m_pollingTimer;
+    rules::ObserverList m_willChange;
+    rules::ObserverList m_didChange;
+};
+
+} // namespace ondrel::paste

@@ -1,0 +1,178 @@
+#include "paste/RtfReader.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+using ondrel::paste::RtfReader;
+
+namespace {
+
+struct RtfCase
+{
+    const char* name;
+    std::string rtf;
+    std::optional<std::string> text;
+};
+
+void PrintTo(const RtfCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+// A broken sequence in the plain flavour would corrupt what the target receives.
+bool isValidUtf8(const std::string& text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80   ? 1
+                                   : lead < 0xC2 ? 0
+                                   : lead < 0xE0 ? 2
+                                   : lead < 0xF0 ? 3
+                                   : lead < 0xF5 ? 4
+                                                 : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0u) != 0x80u)
+                return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+class RtfReaderTable : public testing::TestWithParam<RtfCase>
+{};
+
+TEST_P(RtfReaderTable, ReadsPlainText)
+{
+    EXPECT_EQ(RtfReader::plainText(GetParam().rtf), GetParam().text);
+}
+
+const std::string textEditDocument = R"({\rtf1\ansi\ansicpg1252\cocoartf2709
+\cocoatextscaling0\cocoaplatform0{\fonttbl\f0\fswiss\fcharset0 Helvetica;\f1\fnil Menlo;}
+{\colortbl;\red255\green255\blue255;\red0\green0\blue0;}
+{\*\expandedcolortbl;;\cssrgb\c0\c0\c0;}
+\paperw11900\paperh16840\margl1440\margr1440\vieww11520\viewh8400\viewkind0
+\pard\tx566\tx1133\pardirnatural\partightenfactor0
+
+\f0\b\fs24 \cf0 Dear customer,\
+\b0 thank you for your \i order\i0 .\
+Kind regards}
+)";
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, RtfReaderTable,
+    testing::Values(
+        RtfCase{"plain", R"({\rtf1\ansi Hello, world})", "Hello, world"},
+        RtfCase{"macOS TextEdit", textEditDocument,
+                "Dear customer,\nthank you for your order.\nKind regards"},
+        RtfCase{"word-processor tables skipped",
+                R"({\rtf1{\fonttbl{\f0 Arial;}}{\colortbl;\red1\green2\blue3;})"
+                R"({\stylesheet{\s1 Heading;}}{\info{\title T}{\author A}})"
+                R"({\*\generator Writer;}{\header H}{\footer F}{\pict\pngblip 89504e47}Body})",
+                "Body"},
+        RtfCase{"breaks and tabs", R"({\rtf1 a\par b\line c\tab d	e\
+f})",
+                "a\nb\nc\td\te\nf"},
+        RtfCase{"source line breaks are not text", "{\\rtf1 a\r\nb\nc}", "abc"},
+        RtfCase{"control symbols", R"({\rtf1 \\ \{x\} a\~b c\_d e\-f})",
+                "\\ {x} a\u00A0b c\u2011d ef"},
+        RtfCase{"typographic words",
+                R"({\rtf1 \lquote x\rquote  \ldblquote y\rdblquote \emdash\endash\bullet})",
+                "\u2018x\u2019 \u201Cy\u201D\u2014\u2013\u2022"},
+        RtfCase{"hex in windows-1252", R"({\rtf1\ansi\ansicpg1252 caf\'e9 \'80 \'93q\'94})",
+                "caf\u00e9 \u20ac \u201Cq\u201D"},
+        RtfCase{"hex without a code page is windows-1252", R"({\rtf1 na\'efve})", "na\u00efve"},
+        RtfCase{"hex in windows-1251", R"({\rtf1\ansi\ansicpg1251 \'cf\'f0\'e8\'e2\'e5\'f2})",
+                "\u041f\u0440\u0438\u0432\u0435\u0442"},
+        RtfCase{"hex in windows-1253", R"({\rtf1\ansi\ansicpg1253 \'e1\'e2\'e3})",
+                "\u03b1\u03b2\u03b3"},
+        RtfCase{"hex in Mac Roman", R"({\rtf1\mac caf\'8e})", "caf\u00e9"},
+        RtfCase{"hex in code page 437", R"({\rtf1\pc caf\'82})", "caf\u00e9"},
+        RtfCase{"hex in code page 850", R"({\rtf1\pca \'9d})", "\u00d8"},
+        RtfCase{"double-byte code page keeps pairs", R"({\rtf1\ansi\ansicpg932 \'82\'a0\'82\'a2})",
+                "\u3042\u3044"},
+        RtfCase{"unknown code page falls back to windows-1252",
+                R"({\rtf1\ansi\ansicpg99999 caf\'e9})", "caf\u00e9"},
+        RtfCase{"utf-8 code page", R"({\rtf1\ansi\ansicpg65001 caf\'c3\'a9})", "caf\u00e9"},
+        RtfCase{"unicode with one fallback", R"({\rtf1 \u8364?5})", "\u20ac5"},
+        RtfCase{"unicode with hex fallback", R"({\rtf1 \u233\'e9t\u233\'e9})", "\u00e9t\u00e9"},
+        RtfCase{"fallback count from uc", R"({\rtf1\uc2 \u8364 EUR!})", "\u20acR!"},
+        RtfCase{"fallback count zero", R"({\rtf1\uc0 \u8364 x})", "\u20acx"},
+        RtfCase{"fallback count is scoped to its group", R"({\rtf1{\uc3 \u8364 abcd}\u8364 ef})",
+                "\u20acd\u20acf"},
+        RtfCase{"fallback stops at a group boundary", R"({\rtf1\uc4 \u8364 a{b}})", "\u20acb"},
+        RtfCase{"fallback counts a control word as one", R"({\rtf1\uc1 \u8364\par x})", "\u20acx"},
+        RtfCase{"negative unicode parameter", R"({\rtf1 \u-3913?})", "\uf0b7"},
+        RtfCase{"surrogate pair", R"({\rtf1 \u-10179?\u-8704?})", "\U0001F600"},
+        RtfCase{"lone surrogates are replaced", R"({\rtf1 \u-10179?x\u-8704?})", "\uFFFDx\uFFFD"},
+        RtfCase{"literal utf-8 passes through", "{\\rtf1 caf\u00e9 \u65e5\u672c}",
+                "caf\u00e9 \u65e5\u672c"},
+        RtfCase{"fallback skips a whole utf-8 character", "{\\rtf1 \\u233 \u00e9!}", "\u00e9!"},
+        RtfCase{"invalid literal bytes are read in the code page", "{\\rtf1 caf\xe9}", "caf\u00e9"},
+        RtfCase{
+            "field keeps its result only",
+            R"({\rtf1 see {\field{\*\fldinst{HYPERLINK "https://example.com"}}{\fldrslt here}}.})",
+            "see here."},
+        RtfCase{"list text is kept", R"({\rtf1{\listtext\tab\uc0\u8226 \tab}Item})",
+                "\t\u2022\tItem"},
+        RtfCase{"hidden text", R"({\rtf1 a{\v secret}b\v c\v0 d})", "abd"},
+        RtfCase{"unknown starred destination", R"({\rtf1 a{\*\unknownthing b{c}}d})", "ad"},
+        RtfCase{"unknown control words are dropped", R"({\rtf1\fooBar12 a\baz-3 b})", "ab"},
+        RtfCase{"binary data skipped byte for byte", R"({\rtf1 a\bin4 }{\{b})", "ab"},
+        RtfCase{"text after the document is ignored", R"({\rtf1 abc}def)", "abc"},
+        RtfCase{"missing closing braces keep the text", R"({\rtf1 abc{\b def)", "abcdef"},
+        RtfCase{"leading whitespace is allowed", " \n{\\rtf1 x}", "x"},
+        RtfCase{"empty document", R"({\rtf1})", ""},
+        RtfCase{"nul characters are dropped", R"({\rtf1 a\u0 b})", "a"},
+        RtfCase{"malformed escapes at the end", "{\\rtf1 a\\'4", "a"},
+        RtfCase{"backslash at the end", "{\\rtf1 a\\", "a"},
+        RtfCase{"huge parameters",
+                R"({\rtf1\uc99999999999999 \u99999999999999 x\bin99999999999999 y})", ""},
+        RtfCase{"plain text is not rtf", "Hello", std::nullopt},
+        RtfCase{"empty text is not rtf", "", std::nullopt},
+        RtfCase{"html is not rtf", "<b>bold</b>", std::nullopt},
+        RtfCase{"prefix must be exact", "{\\rtx1 a}", std::nullopt},
+        RtfCase{"prefix is case-sensitive", "{\\RTF1 a}", std::nullopt}),
+    [](const testing::TestParamInfo<RtfCase>& info) {
+        std::string name;
+        for (const char c : std::string(info.param.name))
+            name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        return name;
+    });
+
+TEST(RtfReader, NestingWithinTheBoundIsRead)
+{
+    const int depth = RtfReader::maximumNestingDepth - 1;
+    const std::string rtf =
+        "{\\rtf1" + std::string(depth - 1, '{') + "deep" + std::string(depth - 1, '}') + "}";
+    EXPECT_EQ(RtfReader::plainText(rtf), "deep");
+}
+
+TEST(RtfReader, NestingBeyondTheBoundIsRejected)
+{
+    const std::string rtf = "{\\rtf1" + std::string(200000, '{') + "x";
+    EXPECT_EQ(RtfReader::plainText(rtf), std::nullopt);
+}
+
+TEST(RtfReader, HostileBytesNeverCrashAndGiveValidUtf8)
+{
+    // A deterministic stream of every byte value, spliced into a document, exercises the
+    // escape and control-word paths with arbitrary neighbours.
+    std::string rtf = "{\\rtf1 ";
+    unsigned state = 12345;
+    for (int i = 0; i < 200000; ++i) {
+        state = state * 1103515245u + 12345u;
+        const char pieces[] = {'\\', '{', '}', '\'', 'u', 'c', '-', '9', ' ', 'b', 'i', 'n'};
+        rtf += (state >> 16) % 3 == 0 ? static_cast<char>(state >> 8)
+                                      : pieces[(state >> 16) % sizeof pieces];
+    }
+    const auto text = RtfReader::plainText(rtf);
+    ASSERT_TRUE(text.has_value());
+    EXPECT_TRUE(isValidUtf8(*text));
+}
+
+} // namespace
