@@ -1,0 +1,43 @@
+#include "Command.h"
+#include "Options.h"
+#include "RulesInput.h"
+
+#include <ostream>
+
+namespace ondrel::ctl {
+
+namespace {
+
+int runCheck(Arguments args, Io io)
+{
+    auto parsed = parseCommandLine(checkCommand(), args, {}, 1, io);
+    if (auto* status = std::get_if<int>(&parsed))
+        return *status;
+    const auto& options = std::get<ParsedOptions>(parsed);
+
+    const auto storage = loadRules(
+        options.operands.empty() ? std::nullopt : std::optional(options.operands.front()), io);
+    if (!storage)
+        return exitRejected;
+    io.out << storage->rules.size() << " rules\n";
+    return exitOk;
+}
+
+} // namespace
+
+const Command& checkCommand()
+{
+    static const Command command{
+        "check", "check [FILE]", "Tell whether Ondrel accepts a rules file",
+        "Usage: ondrelctl check [FILE]\n"
+        "\n"
+        "Reads FILE with Ondrel's own reader and prints \"<N> rules\" when it is accepted.\n"
+        "When it is rejected, or missing, prints the reason on standard error.\n"
+        "FILE defaults to $XDG_DATA_HOME/Ondrel/rules.json (~/.local/share/Ondrel/rules.json).\n"
+        "\n"
+        "Exit status: 0 accepted, 2 rejected or unreadable, 64 usage error.\n",
+        runCheck};
+    return command;
+}
+
+} // namespace ondrel::ctl
