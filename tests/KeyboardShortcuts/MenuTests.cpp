@@ -1,0 +1,116 @@
+#include "KeyboardShortcuts/Menu.h"
+#include "KeyboardShortcuts/MenuItemShortcutBinding.h"
+
+#include "ShortcutsFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace ondrel::shortcuts::test {
+namespace {
+
+using platform::fake::FakeKeyboardLayout;
+
+const ModifierFlags command = ModifierFlags::command;
+const ModifierFlags shift = ModifierFlags::shift;
+
+struct MenuCase
+{
+    const char* description;
+    Menu menu;
+    Shortcut shortcut;
+    const char* expectedTitle; // nullptr: no match
+};
+
+class MenuSearch : public ::testing::TestWithParam<MenuCase>
+{};
+
+TEST_P(MenuSearch, FindsTheFirstItemDepthFirst)
+{
+    FakeKeyboardLayout layout;
+    const MenuItem* found =
+        menuItemWithMatchingShortcut(GetParam().menu, GetParam().shortcut, layout);
+    if (GetParam().expectedTitle == nullptr) {
+        EXPECT_EQ(found, nullptr) << found->title;
+    } else {
+        ASSERT_NE(found, nullptr);
+        EXPECT_EQ(found->title, GetParam().expectedTitle);
+    }
+}
+
+const Shortcut commandV(Key::v, command);
+const Shortcut commandShiftVKey(Key::v, command | shift);
+
+INSTANTIATE_TEST_SUITE_P(
+    Menus, MenuSearch,
+    ::testing::Values(
+        MenuCase{"upper-case key implies Shift", Menu{{{"Paste Plain", "V", command}}},
+                 commandShiftVKey, "Paste Plain"},
+        MenuCase{"lower-case key without Shift differs", Menu{{{"Paste", "v", command}}},
+                 commandShiftVKey, nullptr},
+        MenuCase{"lower-case key matches without Shift", Menu{{{"Paste", "v", command}}}, commandV,
+                 "Paste"},
+        MenuCase{"upper-case key is not lowered without Shift", Menu{{{"Paste", "V", command}}},
+                 commandV, nullptr},
+        MenuCase{"the mask must be equal, not merely contain",
+                 Menu{{{"Odd", "v", command | ModifierFlags::option}}}, commandV, nullptr},
+        MenuCase{"depth first, in item order",
+                 Menu{{{"Edit", "", {}, {{"Paste", "v", command}}}, {"Later", "v", command}}},
+                 commandV, "Paste"},
+        MenuCase{"a match before a submenu wins",
+                 Menu{{{"First", "v", command}, {"Edit", "", {}, {{"Paste", "v", command}}}}},
+                 commandV, "First"},
+        MenuCase{"keypad keys never match", Menu{{{"Five", "", {}}}}, Shortcut(Key::keypad5),
+                 nullptr},
+        MenuCase{"special keys compare their glyph", Menu{{{"Send", "\u21A9", command}}},
+                 Shortcut(Key::returnKey, command), "Send"},
+        MenuCase{"function keys compare the private-use character", Menu{{{"Help", "\uF704", {}}}},
+                 Shortcut(Key::f1), "Help"},
+        MenuCase{"empty menu", Menu{}, commandV, nullptr}),
+    [](const auto& info) {
+        std::string name;
+        for (const char c : std::string(info.param.description)) {
+            name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        }
+        return name;
+    });
+
+class MenuItemBinding : public ShortcutsFixture
+{
+protected:
+    std::vector<MenuItemKeyEquivalent> applied;
+    MenuItemShortcutBinding::Apply recorder()
+    {
+        return [this](const MenuItemKeyEquivalent& value) { applied.push_back(value); };
+    }
+};
+
+TEST_F(MenuItemBinding, FollowsTheNameUntilUnbound)
+{
+    const Name name = ondrelName();
+    const auto observersBefore = fake.notificationCenter().observerCount();
+    {
+        MenuItemShortcutBinding binding(*shortcuts, recorder());
+        binding.setShortcut(name);
+        ASSERT_EQ(applied.size(), 1u);
+        EXPECT_EQ(applied.back(), (MenuItemKeyEquivalent{"v", command | shift, false}));
+
+        shortcuts->setShortcut(Shortcut(Key::b, command), name);
+        EXPECT_EQ(applied.back(), (MenuItemKeyEquivalent{"b", command, false}));
+        shortcuts->setShortcut(std::nullopt, name);
+        EXPECT_EQ(applied.back(), (MenuItemKeyEquivalent{"", {}, true}));
+
+        // Another name's change leaves the item alone.
+        const auto count = applied.size();
+        shortcuts->setShortcut(commandV, Name("other"));
+        EXPECT_EQ(applied.size(), count);
+
+        binding.setShortcut(std::nullopt);
+        EXPECT_EQ(applied.back(), (MenuItemKeyEquivalent{"", {}, true}));
+        EXPECT_EQ(fake.notificationCenter().observerCount(), observersBefore);
+        binding.setShortcut(name);
+    }
+    EXPECT_EQ(fake.notificationCenter().observerCount(), observersBefore);
+}
+
+} // namespace
+} // namespace ondrel::shortcuts::test

@@ -1,0 +1,233 @@
+#include "ShortcutsFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace ondrel::shortcuts::test {
+namespace {
+
+using platform::OtherPreferenceValue;
+using platform::PreferenceValue;
+using platform::fake::FakeHotkeys;
+using platform::fake::FakeNotificationCenter;
+
+using Storage = ShortcutsFixture;
+
+const std::string ondrelKey = "KeyboardShortcuts_ondrel";
+
+TEST_F(Storage, DefaultIsStoredRegisteredAndAnnouncedOnFirstUse)
+{
+    std::optional<PreferenceValue> valueSeenByObserver;
+    fake.notificationCenter().addObserver(KeyboardShortcuts::shortcutByNameDidChange,
+                                          [&](const std::string&, const platform::UserInfo&) {
+                                              valueSeenByObserver =
+                                                  fake.preferences().value(ondrelKey);
+                                          });
+
+    const Name name = ondrelName();
+
+    EXPECT_EQ(fake.preferences().value(ondrelKey), PreferenceValue(commandShiftVJson));
+    EXPECT_EQ(shortcuts->getShortcut(name), commandShiftV);
+    EXPECT_TRUE(isRegisteredWithSystem(commandShiftV));
+    EXPECT_EQ(fake.notificationCenter().posted(KeyboardShortcuts::shortcutByNameDidChange),
+              (std::vector<FakeNotificationCenter::Posted>{
+                  {KeyboardShortcuts::shortcutByNameDidChange, {{"name", "ondrel"}}}}));
+    // Observers run synchronously and see the stored value.
+    EXPECT_EQ(valueSeenByObserver, PreferenceValue(commandShiftVJson));
+}
+
+TEST_F(Storage, DefaultIsAppliedOnlyOnce)
+{
+    const Name name = ondrelName();
+    shortcuts->setShortcut(Shortcut(Key::b, ModifierFlags::control), name);
+    relaunch();
+    const auto writes = fake.preferences().writeCount();
+
+    const Name again = ondrelName();
+
+    EXPECT_EQ(fake.preferences().writeCount(), writes);
+    EXPECT_EQ(shortcuts->getShortcut(again), Shortcut(Key::b, ModifierFlags::control));
+}
+
+TEST_F(Storage, ClearedShortcutStaysClearedAcrossRelaunch)
+{
+    const Name name = ondrelName();
+    fake.notificationCenter().clearHistory();
+
+    shortcuts->setShortcut(std::nullopt, name);
+
+    EXPECT_EQ(fake.preferences().value(ondrelKey), PreferenceValue(false));
+    EXPECT_EQ(changeNotifications(), 1u);
+    EXPECT_FALSE(isRegisteredWithSystem(commandShiftV));
+
+    relaunch();
+    fake.notificationCenter().clearHistory();
+    const auto writes = fake.preferences().writeCount();
+    const Name relaunched = ondrelName();
+
+    EXPECT_EQ(fake.preferences().writeCount(), writes);
+    EXPECT_EQ(shortcuts->getShortcut(relaunched), std::nullopt);
+    EXPECT_EQ(changeNotifications(), 0u);
+    EXPECT_TRUE(fake.hotkeys().registrations().empty());
+}
+
+TEST_F(Storage, ClearingANameWithoutDefaultRemovesItsEntry)
+{
+    const Name name(*shortcuts, "extra");
+    EXPECT_FALSE(shortcuts->userDefaultsContains(name));
+    shortcuts->setShortcut(commandShiftV, name);
+    EXPECT_TRUE(shortcuts->userDefaultsContains(name));
+
+    shortcuts->setShortcut(std::nullopt, name);
+
+    EXPECT_FALSE(shortcuts->userDefaultsContains(name));
+    EXPECT_EQ(changeNotifications(), 2u);
+}
+
+TEST_F(Storage, ClearingWithoutAReadableShortcutDoesNothing)
+{
+    fake.preferences().preload(ondrelKey, std::string("not json"));
+    const Name name(*shortcuts, "ondrel", commandShiftV);
+
+    shortcuts->setShortcut(std::nullopt, name);
+
+    EXPECT_EQ(fake.preferences().value(ondrelKey), PreferenceValue(std::string("not json")));
+    EXPECT_EQ(fake.preferences().writeCount(), 0u);
+    EXPECT_EQ(changeNotifications(), 0u);
+}
+
+TEST_F(Storage, SettingTheStoredShortcutAgainReRegistersIt)
+{
+    const Name name = ondrelName();
+    const auto callsBefore = fake.hotkeys().calls().size();
+    fake.notificationCenter().clearHistory();
+
+    shortcuts->setShortcut(commandShiftV, name);
+
+    const auto& calls = fake.hotkeys().calls();
+    ASSERT_EQ(calls.size(), callsBefore + 2);
+    EXPECT_EQ(calls[callsBefore].kind, FakeHotkeys::CallKind::unregisterHotKey);
+    EXPECT_EQ(calls[callsBefore + 1].kind, FakeHotkeys::CallKind::registerHotKey);
+    EXPECT_EQ(calls[callsBefore + 1].id.id, 2u);
+    EXPECT_TRUE(isRegisteredWithSystem(commandShiftV));
+    EXPECT_EQ(changeNotifications(), 1u);
+}
+
+TEST_F(Storage, ANewShortcutReplacesTheOldRegistration)
+{
+    const Name name = ondrelName();
+    const Shortcut controlB(Key::b, ModifierFlags::control);
+
+    shortcuts->setShortcut(controlB, name);
+
+    EXPECT_FALSE(isRegisteredWithSystem(commandShiftV));
+    EXPECT_TRUE(isRegisteredWithSystem(controlB));
+    EXPECT_EQ(shortcuts->registeredShortcuts(), (std::unordered_set<Shortcut>{controlB}));
+    EXPECT_EQ(fake.preferences().value(ondrelKey),
+              PreferenceValue(std::string(R"({"carbonKeyCode":11,"carbonModifiers":4096})")));
+}
+
+TEST_F(Storage, UnstorableShortcutChangesNothing)
+{
+    const Name name = ondrelName();
+    fake.notificationCenter().clearHistory();
+    const auto writes = fake.preferences().writeCount();
+
+    shortcuts->setShortcut(Shortcut::withStoredValues(70000, 0), name);
+
+    EXPECT_EQ(fake.preferences().writeCount(), writes);
+    EXPECT_EQ(changeNotifications(), 0u);
+    EXPECT_TRUE(isRegisteredWithSystem(commandShiftV));
+}
+
+TEST_F(Storage, ResetRestoresDefaultsAndClearsNamesWithout)
+{
+    const Name name = ondrelName();
+    const Name extra(*shortcuts, "extra");
+    shortcuts->setShortcut(Shortcut(Key::b, ModifierFlags::control), name);
+    shortcuts->setShortcut(Shortcut(Key::c, ModifierFlags::control), extra);
+
+    shortcuts->reset({name, extra});
+
+    EXPECT_EQ(shortcuts->getShortcut(name), commandShiftV);
+    EXPECT_FALSE(shortcuts->userDefaultsContains(extra));
+}
+
+TEST_F(Storage, ResetAllRemovesShortcutsAndKeepsClearedMarkers)
+{
+    fake.preferences().preload("KeyboardShortcuts_first", commandShiftVJson);
+    fake.preferences().preload("KeyboardShortcuts_cleared", false);
+    fake.preferences().preload("SomethingElse", commandShiftVJson);
+
+    shortcuts->resetAll();
+
+    EXPECT_FALSE(fake.preferences().contains("KeyboardShortcuts_first"));
+    EXPECT_EQ(fake.preferences().value("KeyboardShortcuts_cleared"), PreferenceValue(false));
+    EXPECT_TRUE(fake.preferences().contains("SomethingElse"));
+    EXPECT_EQ(fake.notificationCenter().posted(KeyboardShortcuts::shortcutByNameDidChange),
+              (std::vector<FakeNotificationCenter::Posted>{
+                  {KeyboardShortcuts::shortcutByNameDidChange, {{"name", "first"}}}}));
+}
+
+// Whatever a damaged or foreign preferences file holds under the key: it reads as no shortcut,
+// stays as it is, and nothing is registered.
+class DamagedValue : public ShortcutsFixture, public ::testing::WithParamInterface<PreferenceValue>
+{};
+
+TEST_P(DamagedValue, ReadsAsNoShortcutAndIsLeftAlone)
+{
+    fake.preferences().preload(ondrelKey, GetParam());
+
+    const Name name = ondrelName();
+    int presses = 0;
+    shortcuts->onKeyDown(name, [&] { ++presses; });
+    shortcuts->setShortcut(std::nullopt, name);
+    shortcuts->resetAll();
+
+    EXPECT_EQ(shortcuts->getShortcut(name), std::nullopt);
+    EXPECT_TRUE(shortcuts->userDefaultsContains(name));
+    EXPECT_EQ(fake.preferences().value(ondrelKey), GetParam());
+    EXPECT_EQ(fake.preferences().writeCount(), 0u);
+    EXPECT_TRUE(fake.hotkeys().calls().empty());
+    EXPECT_FALSE(shortcuts->isEnabled(name));
+    EXPECT_EQ(changeNotifications(), 0u);
+    EXPECT_EQ(presses, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, DamagedValue,
+    ::testing::Values(
+        PreferenceValue(std::string("")), PreferenceValue(std::string("garbage")),
+        PreferenceValue(std::string(R"({"carbonKeyCode":9})")),
+        PreferenceValue(std::string(R"({"carbonKeyCode":70000,"carbonModifiers":0})")),
+        PreferenceValue(std::string(R"({"carbonKeyCode":9,"carbonModifiers":-1})")),
+        PreferenceValue(std::string(R"({"carbonKeyCode":9,"carbonModifiers":99999999999})")),
+        PreferenceValue(std::string(R"({"carbonKeyCode":"9","carbonModifiers":768})")),
+        PreferenceValue(std::string("[9,768]")), PreferenceValue(false), PreferenceValue(true),
+        PreferenceValue(OtherPreferenceValue{"768"}),
+        PreferenceValue(OtherPreferenceValue{commandShiftVJson}),
+        PreferenceValue(OtherPreferenceValue{"[1,2]"})));
+
+TEST_F(Storage, SandboxIsTheContainerVariable)
+{
+    unsetenv("APP_SANDBOX_CONTAINER_ID");
+    relaunch();
+    EXPECT_FALSE(shortcuts->isSandboxed());
+    setenv("APP_SANDBOX_CONTAINER_ID", "", 1); // present, even empty
+    EXPECT_FALSE(shortcuts->isSandboxed());    // computed once, on first use
+    relaunch();
+    EXPECT_TRUE(shortcuts->isSandboxed());
+    unsetenv("APP_SANDBOX_CONTAINER_ID");
+}
+
+TEST_F(Storage, SystemShortcutsKeepOnlyEnabledOnesNormalized)
+{
+    fake.keyboardLayout().setSystemShortcuts(
+        {{49, 0x100 | 0x400, true}, {48, 0x100, false}, {122, 0, true}});
+    EXPECT_EQ(shortcuts->systemShortcuts(),
+              (std::vector<Shortcut>{Shortcut(49, 0x100), Shortcut(122, 0)}));
+}
+
+} // namespace
+} // namespace ondrel::shortcuts::test
