@@ -1,5 +1,6 @@
 #include "AccessibilitySettings.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -96,23 +97,41 @@ bool AccessibilitySettings::launchDetached(const SettingsCommand& command)
         argv.push_back(word.data());
     argv.push_back(nullptr);
 
+    // The grandchild reports a failed exec through this pipe; a successful exec closes it.
+    int report[2] = {-1, -1};
+    if (::pipe2(report, O_CLOEXEC) != 0)
+        return false;
+
     // Fork twice so that the program is adopted by init and never becomes our zombie.
     const pid_t child = ::fork();
-    if (child < 0)
+    if (child < 0) {
+        ::close(report[0]);
+        ::close(report[1]);
         return false;
+    }
     if (child == 0) {
+        ::close(report[0]);
         const pid_t grandchild = ::fork();
         if (grandchild == 0) {
             ::setsid();
             ::execv(argv[0], argv.data());
+            const int error = errno;
+            [[maybe_unused]] const auto written = ::write(report[1], &error, sizeof error);
             ::_exit(127);
         }
         ::_exit(grandchild < 0 ? 1 : 0);
     }
+    ::close(report[1]);
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    int execError = 0;
+    ssize_t got = 0;
+    do {
+        got = ::read(report[0], &execError, sizeof execError);
+    } while (got < 0 && errno == EINTR);
+    ::close(report[0]);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && got == 0;
 }
 
 bool AccessibilitySettings::open()

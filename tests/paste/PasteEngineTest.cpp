@@ -1,0 +1,271 @@
+#include "paste/PasteEngine.h"
+
+#include "platform/fake/FakePlatform.h"
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+using ondrel::paste::PasteEngine;
+using ondrel::platform::PasteboardEntry;
+using ondrel::platform::PasteboardItem;
+using ondrel::platform::fake::FakePasteboard;
+using ondrel::rules::RuleContentType;
+using Change = FakePasteboard::Change;
+
+namespace {
+
+const std::string plainType(ondrel::platform::PasteboardType::string);
+const std::string rtfType(ondrel::platform::PasteboardType::rtf);
+
+PasteboardEntry entry(const std::string& type, std::string_view text)
+{
+    return FakePasteboard::textEntry(type, text);
+}
+
+class PasteEngineTest : public testing::Test
+{
+protected:
+    PasteEngineTest()
+    {
+        engine.emplace(PasteEngine::Services{fake.executor(), fake.accessibility(),
+                                             fake.pasteboard(), fake.keyboardEvents(),
+                                             fake.userNotifications()});
+    }
+
+    void paste(const std::string& content, RuleContentType type = RuleContentType::plainText)
+    {
+        engine->paste(content, type, [this] {
+            ++doneCount;
+            doneAt = fake.executor().elapsed();
+        });
+    }
+
+    std::chrono::steady_clock::duration at(const Change& change) const { return change.at - start; }
+
+    ondrel::platform::fake::FakePlatform fake;
+    std::chrono::steady_clock::time_point start = fake.executor().now();
+    std::optional<PasteEngine> engine;
+    int doneCount = 0;
+    std::chrono::steady_clock::duration doneAt{};
+    FakePasteboard& pasteboard = fake.pasteboard();
+};
+
+TEST_F(PasteEngineTest, PlainTextIsPastedAndThePreviousContentComesBack)
+{
+    const PasteboardItem before{entry(plainType, "old"), entry("image/png", "\x89PNG\r\n\0x")};
+    pasteboard.setItems({before});
+
+    paste("Hello, world");
+    EXPECT_EQ(pasteboard.currentItems(),
+              std::vector<PasteboardItem>{{entry(plainType, "Hello, world")}});
+
+    fake.executor().advance(49ms);
+    EXPECT_TRUE(fake.keyboardEvents().keystrokes().empty());
+    fake.executor().advance(1ms);
+    ASSERT_EQ(fake.keyboardEvents().keystrokes().size(), 1u);
+    EXPECT_EQ(fake.keyboardEvents().keystrokes()[0].at - start, 50ms);
+    EXPECT_EQ(fake.keyboardEvents().keystrokes()[0].pasted,
+              std::vector<PasteboardItem>{{entry(plainType, "Hello, world")}});
+
+    fake.executor().advance(199ms);
+    EXPECT_EQ(doneCount, 0);
+    fake.executor().advance(1ms);
+    EXPECT_EQ(doneCount, 1);
+    EXPECT_EQ(doneAt, 250ms);
+    EXPECT_EQ(pasteboard.currentItems(), std::vector<PasteboardItem>{before});
+
+    const auto& history = pasteboard.history();
+    ASSERT_EQ(history.size(), 4u);
+    EXPECT_EQ(history[0].kind, Change::Kind::clear);
+    EXPECT_EQ(history[1].kind, Change::Kind::write);
+    EXPECT_EQ(at(history[1]), 0ms);
+    EXPECT_EQ(history[2].kind, Change::Kind::clear);
+    EXPECT_EQ(history[3].kind, Change::Kind::write);
+    EXPECT_EQ(at(history[3]), 250ms);
+}
+
+TEST_F(PasteEngineTest, KeystrokeCarriesExactlyThePasteModifier)
+{
+    fake.keyboardEvents().setPhysicallyHeld(0x100 | 0x200); // still holding the shortcut
+    paste("x");
+    fake.executor().advance(1s);
+    ASSERT_EQ(fake.keyboardEvents().keystrokes().size(), 1u);
+    EXPECT_EQ(fake.keyboardEvents().keystrokes()[0].modifiersSeenByTarget,
+              ondrel::platform::fake::FakeKeyboardEvents::pasteModifier);
+}
+
+TEST_F(PasteEngineTest, EmptyPasteboardIsEmptyAgainAfterwards)
+{
+    paste("x");
+    fake.executor().advance(1s);
+    EXPECT_TRUE(pasteboard.currentItems().empty());
+    EXPECT_EQ(pasteboard.history().back().kind, Change::Kind::clear);
+    EXPECT_EQ(doneCount, 1);
+}
+
+TEST_F(PasteEngineTest, SeveralItemsComeBackAsOneWithTheLaterBytesOfASharedType)
+{
+    pasteboard.setItems({{entry("text/uri-list", "file:///a"), entry(plainType, "a")},
+                         {entry("text/uri-list", "file:///b"), entry("x-special/files", "b")}});
+    paste("x");
+    fake.executor().advance(1s);
+    EXPECT_EQ(
+        pasteboard.currentItems(),
+        (std::vector<PasteboardItem>{{entry("text/uri-list", "file:///b"), entry(plainType, "a"),
+                                      entry("x-special/files", "b")}}));
+}
+
+struct ContentCase
+{
+    const char* name;
+    RuleContentType type;
+    std::string content;
+    PasteboardItem item;
+};
+
+class ContentFlavours : public PasteEngineTest, public testing::WithParamInterface<ContentCase>
+{};
+
+TEST_P(ContentFlavours, PasteboardCarriesTheRightTypes)
+{
+    paste(GetParam().content, GetParam().type);
+    EXPECT_EQ(pasteboard.currentItems(), std::vector<PasteboardItem>{GetParam().item});
+    EXPECT_EQ(PasteEngine::contentItem(GetParam().content, GetParam().type), GetParam().item);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Contents, ContentFlavours,
+    testing::Values(ContentCase{"plain",
+                                RuleContentType::plainText,
+                                "caf\u00e9 {\\rtf1 x}",
+                                {entry(plainType, "caf\u00e9 {\\rtf1 x}")}},
+                    ContentCase{
+                        "empty_plain", RuleContentType::plainText, "", {entry(plainType, "")}},
+                    ContentCase{"valid_rtf",
+                                RuleContentType::richText,
+                                "{\\rtf1\\ansi {\\b Bold}\\par x}",
+                                {entry(rtfType, "{\\rtf1\\ansi {\\b Bold}\\par x}"),
+                                 entry(plainType, "Bold\nx")}},
+                    ContentCase{"rejected_rtf",
+                                RuleContentType::richText,
+                                "<b>not rtf</b>",
+                                {entry(rtfType, "<b>not rtf</b>")}},
+                    ContentCase{"empty_rich", RuleContentType::richText, "", {entry(rtfType, "")}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PasteEngineTest, WithoutTrustOnlyANotificationIsShown)
+{
+    pasteboard.setItems({{entry(plainType, "mine")}});
+    fake.accessibility().setTrusted(false);
+    paste("x");
+    EXPECT_EQ(doneCount, 1);
+    EXPECT_EQ(doneAt, 0ms);
+    fake.executor().advance(1s);
+    EXPECT_TRUE(pasteboard.history().empty());
+    EXPECT_TRUE(fake.keyboardEvents().keystrokes().empty());
+    ASSERT_EQ(fake.userNotifications().delivered().size(), 1u);
+    const auto& notification = fake.userNotifications().delivered()[0];
+    EXPECT_EQ(notification.identifier, "accessibility-required");
+    EXPECT_EQ(notification.title, "Ondrel needs Accessibility access");
+    EXPECT_EQ(notification.body, "Open Ondrel Settings > Permissions and enable Accessibility.");
+}
+
+TEST_F(PasteEngineTest, FailedKeystrokeStillRestoresOnTime)
+{
+    pasteboard.setItems({{entry(plainType, "mine")}});
+    fake.keyboardEvents().setFails(true);
+    paste("x");
+    fake.executor().advance(250ms);
+    EXPECT_EQ(doneCount, 1);
+    EXPECT_EQ(pasteboard.currentItems(), std::vector<PasteboardItem>{{entry(plainType, "mine")}});
+}
+
+TEST_F(PasteEngineTest, FailedWriteSkipsTheKeystroke)
+{
+    pasteboard.setWriteFails(true);
+    paste("x");
+    EXPECT_EQ(doneCount, 1);
+    fake.executor().advance(1s);
+    EXPECT_TRUE(fake.keyboardEvents().keystrokes().empty());
+    EXPECT_EQ(fake.executor().pendingTimers(), 0u);
+}
+
+// The target application reads the content when it likes; the restore never overtakes it.
+class LateTarget : public PasteEngineTest
+{
+protected:
+    LateTarget()
+    {
+        fake.keyboardEvents().attachPasteboard(nullptr);
+        pasteboard.setItems({{entry(plainType, "mine")}});
+    }
+
+    bool restored() const
+    {
+        return pasteboard.currentItems() == std::vector<PasteboardItem>{{entry(plainType, "mine")}};
+    }
+};
+
+TEST_F(LateTarget, RestoreWaitsForTheRequest)
+{
+    paste("rule text");
+    fake.executor().advance(600ms);
+    EXPECT_FALSE(restored());
+    EXPECT_EQ(doneCount, 0);
+    pasteboard.simulateRequest();
+    EXPECT_FALSE(restored()) << "the request is answered before the content goes";
+    fake.executor().runUntilIdle();
+    EXPECT_TRUE(restored());
+    EXPECT_EQ(doneCount, 1);
+    EXPECT_EQ(doneAt, 600ms);
+    EXPECT_EQ(fake.executor().pendingTimers(), 0u);
+}
+
+TEST_F(LateTarget, RequestBeforeTheDelayKeepsTheDelay)
+{
+    paste("rule text");
+    fake.executor().advance(100ms);
+    pasteboard.simulateRequest();
+    fake.executor().advance(149ms);
+    EXPECT_FALSE(restored());
+    fake.executor().advance(1ms);
+    EXPECT_TRUE(restored());
+    EXPECT_EQ(doneAt, 250ms);
+}
+
+TEST_F(LateTarget, RestoreHappensOneSecondAfterTheKeystrokeWithoutRequest)
+{
+    paste("rule text");
+    fake.executor().advance(1049ms);
+    EXPECT_FALSE(restored());
+    fake.executor().advance(1ms);
+    EXPECT_TRUE(restored());
+    EXPECT_EQ(doneAt, 1050ms);
+    pasteboard.simulateRequest(); // a request for the restored content changes nothing
+    fake.executor().advance(1s);
+    EXPECT_EQ(doneCount, 1);
+}
+
+TEST_F(PasteEngineTest, EngineGoingAwayMidPastePutsThePasteboardBack)
+{
+    pasteboard.setItems({{entry(plainType, "mine")}});
+    paste("x");
+    fake.executor().advance(10ms);
+    engine.reset();
+    EXPECT_EQ(pasteboard.currentItems(), std::vector<PasteboardItem>{{entry(plainType, "mine")}});
+    fake.executor().advance(1s);
+    EXPECT_TRUE(fake.keyboardEvents().keystrokes().empty());
+    EXPECT_EQ(doneCount, 0);
+}
+
+TEST_F(PasteEngineTest, MainThreadIsFreeDuringThePaste)
+{
+    paste("x");
+    bool ran = false;
+    fake.executor().post([&] { ran = true; });
+    fake.executor().runUntilIdle();
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(doneCount, 0);
+}
+
+} // namespace
