@@ -1,0 +1,112 @@
+// Command-line probe of the AT-SPI backend, for the end-to-end tests and for looking at a live
+// desktop by hand:
+//   atspi_probe trust                      prints "trusted" or "untrusted"
+//   atspi_probe request-trust accept|decline   answers the consent alert, then prints trust
+//   atspi_probe url PID [APP-ID]           prints "url<TAB><url>" when a URL was read
+//   atspi_probe text-fields PID            prints "field<TAB><value>" for every text field
+//                                          of the application's focused window
+//   atspi_probe tree PID                   prints the focused window's roles and values
+#include "platform/linux/AtspiAccessibility.h"
+#include "platform/linux/AtspiBrowserUrl.h"
+
+#include <QCoreApplication>
+
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <variant>
+
+using ondrel::platform::AttributeValue;
+using ondrel::platform::ElementRef;
+using ondrel::platform::x11::AtspiAccessibility;
+using ondrel::platform::x11::AtspiBrowserUrl;
+namespace AXAttribute = ondrel::platform::AXAttribute;
+
+namespace {
+
+int usage()
+{
+    std::cerr << "usage: atspi_probe trust | request-trust accept|decline | url PID [APP-ID] | "
+                 "text-fields|tree PID\n";
+    return 64;
+}
+
+std::string textOf(const AttributeValue& value)
+{
+    const auto* text = std::get_if<std::string>(&value);
+    return text ? *text : std::string();
+}
+
+// Walks the tree depth-first; prints text fields only, or every element indented by depth.
+void printTree(AtspiAccessibility& accessibility, const ElementRef& element, int depth,
+               bool everything)
+{
+    if (depth > 60) {
+        return;
+    }
+    const auto role = textOf(accessibility.attributeValue(element, AXAttribute::role));
+    if (everything) {
+        std::cout << std::string(static_cast<std::size_t>(depth) * 2, ' ') << role << ' '
+                  << textOf(accessibility.attributeValue(element, AXAttribute::value)).substr(0, 60)
+                  << '\n';
+    } else if (role == "AXTextField") {
+        std::cout << "field\t" << textOf(accessibility.attributeValue(element, AXAttribute::value))
+                  << '\n';
+    }
+    const auto children = accessibility.attributeValue(element, AXAttribute::children);
+    if (const auto* list = std::get_if<std::vector<ElementRef>>(&children)) {
+        for (const auto& child : *list) {
+            printTree(accessibility, child, depth + 1, everything);
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const auto arguments = app.arguments();
+    if (arguments.size() < 2) {
+        return usage();
+    }
+    const auto command = arguments.at(1);
+
+    if (command == QLatin1String("trust")) {
+        AtspiAccessibility accessibility(nullptr);
+        std::cout << (accessibility.isProcessTrusted() ? "trusted" : "untrusted") << std::endl;
+        return 0;
+    }
+    if (command == QLatin1String("request-trust") && arguments.size() == 3) {
+        const bool accept = arguments.at(2) == QLatin1String("accept");
+        AtspiAccessibility accessibility([accept](const ondrel::platform::Alert& alert) {
+            std::cout << "asked\t" << alert.messageText << std::endl;
+            return accept ? 0 : 1;
+        });
+        accessibility.requestTrust();
+        std::cout << (accessibility.isProcessTrusted() ? "trusted" : "untrusted") << std::endl;
+        return 0;
+    }
+    if (command == QLatin1String("url") && arguments.size() >= 3) {
+        AtspiBrowserUrl browserUrl;
+        const auto appId = arguments.size() > 3 ? arguments.at(3).toStdString() : std::string();
+        const auto url = browserUrl.currentURL(arguments.at(2).toLongLong(), appId);
+        if (url) {
+            std::cout << "url\t" << *url << std::endl;
+        }
+        return url ? 0 : 1;
+    }
+    if ((command == QLatin1String("text-fields") || command == QLatin1String("tree")) &&
+        arguments.size() == 3) {
+        AtspiAccessibility accessibility(nullptr);
+        const auto application = accessibility.applicationElement(arguments.at(2).toLongLong());
+        const auto window = accessibility.attributeValue(application, AXAttribute::focusedWindow);
+        const auto* element = std::get_if<ElementRef>(&window);
+        if (!element) {
+            return 1;
+        }
+        printTree(accessibility, *element, 0, command == QLatin1String("tree"));
+        return 0;
+    }
+    return usage();
+}
