@@ -1,0 +1,211 @@
+#include "X11Hotkeys.h"
+
+#include "KeyCodeMap.h"
+#include "MenuKeyWatcher.h"
+#include "X11Connection.h"
+#include "X11Keymap.h"
+#include "X11Log.h"
+#include "X11Modifiers.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace ondrel::platform::x11 {
+
+namespace {
+
+// How often a held hotkey is checked for its release once its grab was given up.
+constexpr auto kReleasePollInterval = std::chrono::milliseconds(20);
+
+bool isRawKind(KeyEventKind kind)
+{
+    return kind == KeyEventKind::rawKeyDown || kind == KeyEventKind::rawKeyUp;
+}
+
+} // namespace
+
+X11Hotkeys::X11Hotkeys(std::shared_ptr<X11Connection> connection)
+    : m_connection(std::move(connection)), m_menuWatcher(std::make_unique<MenuKeyWatcher>())
+{
+    m_listener = m_connection->addListener(
+        [this](const xcb_generic_event_t& event) { return handleEvent(event); });
+    if (QCoreApplication::instance()) {
+        m_releasePoll = std::make_unique<QTimer>();
+        m_releasePoll->setInterval(kReleasePollInterval);
+        QObject::connect(m_releasePoll.get(), &QTimer::timeout, [this] { pollHeldKeys(); });
+    }
+}
+
+X11Hotkeys::~X11Hotkeys()
+{
+    m_connection->removeListener(m_listener);
+    for (const auto& [ref, registration] : m_registrations)
+        m_connection->ungrabKey(registration.keycode, registration.modifiers);
+}
+
+OSStatus X11Hotkeys::registerEventHotKey(std::uint32_t keyCode, std::uint32_t carbonModifiers,
+                                         HotKeyID id, HotKeyRef& ref)
+{
+    ref = 0;
+    const auto keycode = KeyCodeMap::xKeycodeForMac(keyCode);
+    const auto modifiers = xModifiersForCarbon(carbonModifiers, m_connection->keymap().roles());
+    if (!keycode || !modifiers)
+        return eventHotKeyInvalidErr; // no such key, or fn, which X cannot see
+    const bool ours = std::any_of(m_registrations.begin(), m_registrations.end(), [&](auto& r) {
+        return r.second.keycode == *keycode && r.second.modifiers == *modifiers;
+    });
+    if (ours)
+        return eventHotKeyExistsErr;
+    switch (m_connection->grabKey(*keycode, *modifiers)) {
+    case X11Connection::GrabResult::grabbed:
+        break;
+    case X11Connection::GrabResult::taken:
+        return eventHotKeyExistsErr;
+    case X11Connection::GrabResult::failed:
+        return paramErr;
+    }
+    ref = m_nextRef++;
+    m_registrations.emplace(ref, Registration{id, *keycode, *modifiers});
+    return noErr;
+}
+
+OSStatus X11Hotkeys::unregisterEventHotKey(HotKeyRef ref)
+{
+    const auto it = m_registrations.find(ref);
+    if (it == m_registrations.end())
+        return eventHotKeyInvalidErr;
+    m_connection->ungrabKey(it->second.keycode, it->second.modifiers);
+    m_registrations.erase(it);
+    return noErr;
+}
+
+OSStatus X11Hotkeys::installEventHandler(Handler handler)
+{
+    m_handler = std::move(handler);
+    return noErr;
+}
+
+OSStatus X11Hotkeys::addEventTypes(const std::vector<KeyEventKind>& kinds)
+{
+    m_enabledKinds.insert(kinds.begin(), kinds.end());
+    updateRawKeyWatch();
+    return noErr;
+}
+
+OSStatus X11Hotkeys::removeEventTypes(const std::vector<KeyEventKind>& kinds)
+{
+    for (const auto kind : kinds)
+        m_enabledKinds.erase(kind);
+    updateRawKeyWatch();
+    return noErr;
+}
+
+void X11Hotkeys::setMenuTrackingObserver(std::function<void(bool isOpen)> observer)
+{
+    m_menuWatcher->setMenuObserver(std::move(observer));
+}
+
+void X11Hotkeys::updateRawKeyWatch()
+{
+    const bool wanted = std::any_of(m_enabledKinds.begin(), m_enabledKinds.end(), isRawKind);
+    if (!wanted) {
+        m_menuWatcher->setKeyHandler({});
+        return;
+    }
+    m_menuWatcher->setKeyHandler([this](bool down, std::uint32_t keyCode, std::uint32_t mods) {
+        const auto kind = down ? KeyEventKind::rawKeyDown : KeyEventKind::rawKeyUp;
+        if (!m_handler || !m_enabledKinds.contains(kind))
+            return false;
+        return m_handler(KeyEvent{kind, std::nullopt, keyCode, mods}) == noErr;
+    });
+}
+
+bool X11Hotkeys::handleEvent(const xcb_generic_event_t& event)
+{
+    switch (event.response_type & 0x7F) {
+    case XCB_KEY_PRESS:
+        pressed(reinterpret_cast<const xcb_key_press_event_t&>(event));
+        return true;
+    case XCB_KEY_RELEASE: {
+        const auto& release = reinterpret_cast<const xcb_key_release_event_t&>(event);
+        // Without detectable auto-repeat a held key sends release+press pairs; the key is
+        // still down then.
+        if (!isKeyDown(release.detail))
+            released(release.detail);
+        return true;
+    }
+    default:
+        // The keymap forgot its lock bits already (see X11Connection::dispatch).
+        if (m_connection->keymap().isMappingChange(event))
+            m_connection->regrabKeys();
+        return false;
+    }
+}
+
+void X11Hotkeys::pressed(const xcb_key_press_event_t& event)
+{
+    // Give the keyboard back at once: the paste keystroke that follows must reach the
+    // focused window, not us.
+    xcb_ungrab_keyboard(m_connection->xcb(), XCB_CURRENT_TIME);
+    m_connection->flush();
+
+    const auto state = cleanState(event.state, m_connection->keymap().roles());
+    const auto it = std::find_if(m_registrations.begin(), m_registrations.end(), [&](auto& r) {
+        return r.second.keycode == event.detail && r.second.modifiers == state;
+    });
+    if (it == m_registrations.end() || it->second.down)
+        return; // not ours, or the key repeating
+    it->second.down = true;
+    if (m_releasePoll && !m_releasePoll->isActive())
+        m_releasePoll->start();
+    deliver(KeyEventKind::hotKeyPressed, it->second.id);
+}
+
+void X11Hotkeys::released(xcb_keycode_t keycode)
+{
+    std::vector<HotKeyID> ids;
+    for (auto& [ref, registration] : m_registrations) {
+        if (registration.keycode == keycode && registration.down) {
+            registration.down = false;
+            ids.push_back(registration.id);
+        }
+    }
+    for (const auto id : ids)
+        deliver(KeyEventKind::hotKeyReleased, id);
+}
+
+void X11Hotkeys::pollHeldKeys()
+{
+    std::set<xcb_keycode_t> held;
+    for (const auto& [ref, registration] : m_registrations) {
+        if (registration.down)
+            held.insert(registration.keycode);
+    }
+    if (held.empty()) {
+        m_releasePoll->stop();
+        return;
+    }
+    for (const auto keycode : held) {
+        if (!isKeyDown(keycode))
+            released(keycode);
+    }
+}
+
+bool X11Hotkeys::isKeyDown(xcb_keycode_t keycode)
+{
+    auto* c = m_connection->xcb();
+    XcbPointer<xcb_query_keymap_reply_t> keys(
+        xcb_query_keymap_reply(c, xcb_query_keymap(c), nullptr));
+    return keys && ((keys->keys[keycode / 8] >> (keycode % 8)) & 1u);
+}
+
+void X11Hotkeys::deliver(KeyEventKind kind, HotKeyID id)
+{
+    if (!m_handler || !m_enabledKinds.contains(kind))
+        return;
+    m_handler(KeyEvent{kind, id, 0, 0});
+}
+
+} // namespace ondrel::platform::x11

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/KeyboardLayout.h"
+
+#include <memory>
+
+namespace ondrel::platform::x11 {
+
+class X11Connection;
+
+// Characters of key positions on the current XKB layout, and whether another client holds a
+// key combination. X11 keeps no list of system shortcuts: the desktop's own shortcuts are
+// simply grabs of other clients, found by trying. Main thread.
+class X11KeyboardLayout final : public KeyboardLayout
+{
+public:
+    explicit X11KeyboardLayout(std::shared_ptr<X11Connection> connection);
+    ~X11KeyboardLayout() override;
+
+    std::optional<std::string> characterForKeyCode(std::uint32_t keyCode) override;
+    std::vector<SystemShortcut> systemShortcuts() override;
+    bool isTakenBySystem(std::uint32_t keyCode, std::uint32_t carbonModifiers) override;
+
+    /// The text a keysym types, with dead keys shown as their spacing accent; none for keys
+    /// that type nothing or only a control character.
+    static std::optional<std::string> textOfKeysym(std::uint32_t keysym);
+
+private:
+    std::shared_ptr<X11Connection> m_connection;
+};
+
+} // namespace ondrel::platform::x11
