@@ -112,6 +112,12 @@ void RuleStore::change(Change&& apply)
     m_didChange.notify();
 }
 
+std::vector<Rule>::iterator RuleStore::findFirst(const Uuid& id)
+{
+    return std::find_if(m_rules.begin(), m_rules.end(),
+                        [&](const Rule& stored) { return stored.id == id; });
+}
+
 bool RuleStore::setRule(std::size_t index, Rule rule)
 {
     if (index >= m_rules.size())
@@ -128,8 +134,7 @@ void RuleStore::addRule(Rule rule)
 
 void RuleStore::updateRule(const Rule& rule)
 {
-    const auto it = std::find_if(m_rules.begin(), m_rules.end(),
-                                 [&](const Rule& stored) { return stored.id == rule.id; });
+    const auto it = findFirst(rule.id);
     if (it == m_rules.end())
         return;
     change([&] { *it = rule; });
@@ -146,8 +151,7 @@ void RuleStore::deleteRule(const Uuid& id)
 
 void RuleStore::markRuleUsed(const Rule& rule)
 {
-    const auto it = std::find_if(m_rules.begin(), m_rules.end(),
-                                 [&](const Rule& stored) { return stored.id == rule.id; });
+    const auto it = findFirst(rule.id);
     if (it == m_rules.end())
         return;
     const TimePoint now = m_clock();

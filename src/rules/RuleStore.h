@@ -56,6 +56,7 @@ public:
 
 private:
     void loadRules();
+    std::vector<Rule>::iterator findFirst(const Uuid& id);
     template <typename Change>
     void change(Change&& apply);
     std::optional<std::string> keepRejectedFile();

@@ -128,7 +128,10 @@ std::string describe(const Scalar& value)
         std::string operator()(bool b) const { return b ? "true" : "false"; }
         std::string operator()(std::int64_t n) const { return std::to_string(n); }
         std::string operator()(std::uint64_t n) const { return std::to_string(n); }
-        std::string operator()(const FloatToken& f) const { return singleLine(f.text.substr(0, 40)); }
+        std::string operator()(const FloatToken& f) const
+        {
+            return singleLine(f.text.substr(0, 40));
+        }
         std::string operator()(const std::string& s) const { return quotedForMessage(s); }
     };
     return std::visit(Visitor{}, value);

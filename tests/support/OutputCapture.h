@@ -24,9 +24,10 @@ public:
     void clear() { m_buffer.str({}); }
 
 private:
+    // The buffer is constructed before the stream is pointed at it.
+    std::stringstream m_buffer;
     std::ostream& m_stream;
     std::streambuf* m_previous;
-    std::stringstream m_buffer;
 };
 
 } // namespace ondrel::test
