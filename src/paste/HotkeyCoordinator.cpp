@@ -108,13 +108,13 @@ void HotkeyCoordinator::performSmartPaste(std::function<void()> done)
             }
             // The rule is the copy taken at matching time: edits made during the paste do not
             // change what is pasted or the name shown, and the stamp finds the rule by its id.
-            self->m_pasteEngine.paste(
-                rule->content, rule->contentType,
-                [self, rule = std::move(*rule), done = std::move(done)]() mutable {
-                    self->m_ruleStore.markRuleUsed(rule);
-                    self->setLastMatchedRuleName(rule.name);
-                    done();
-                });
+            const rules::Rule matched = std::move(*rule);
+            auto finished = [self, matched, done = std::move(done)]() mutable {
+                self->m_ruleStore.markRuleUsed(matched);
+                self->setLastMatchedRuleName(matched.name);
+                done();
+            };
+            self->m_pasteEngine.paste(matched.content, matched.contentType, std::move(finished));
         });
 }
 

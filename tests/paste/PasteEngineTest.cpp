@@ -1,3 +1,5 @@
+#include "PasteTestSupport.h"
+
 #include "paste/PasteEngine.h"
 
 #include "platform/fake/FakePlatform.h"

@@ -2,13 +2,28 @@
 
 #include "paste/AppleScriptRunner.h"
 
+#include "platform/Pasteboard.h"
 #include "platform/fake/FakeExecutor.h"
 
 #include <chrono>
 #include <mutex>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
+
+namespace ondrel::platform {
+
+// Readable failure messages: the type and the bytes as text.
+inline void PrintTo(const PasteboardEntry& entry, std::ostream* os)
+{
+    *os << entry.type << "=\"";
+    for (const std::byte b : entry.data)
+        *os << static_cast<char>(b);
+    *os << '"';
+}
+
+} // namespace ondrel::platform
 
 namespace ondrel::paste::test {
 

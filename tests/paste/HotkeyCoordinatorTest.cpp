@@ -1,0 +1,354 @@
+#include "PasteTestSupport.h"
+
+#include "paste/HotkeyCoordinator.h"
+
+#include "FakeClock.h"
+#include "TemporaryHome.h"
+#include "TestFiles.h"
+
+#include "platform/fake/FakePlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+using namespace std::chrono_literals;
+using ondrel::paste::HotkeyCoordinator;
+using ondrel::paste::PermissionManager;
+using ondrel::platform::PasteboardItem;
+using ondrel::platform::RunningApplication;
+using ondrel::platform::fake::FakePasteboard;
+using ondrel::rules::Rule;
+using ondrel::rules::RuleContentType;
+using ondrel::rules::URLMatchMode;
+
+namespace {
+
+constexpr std::uint32_t vKey = 9;
+constexpr std::uint32_t commandShift = 0x100 | 0x200;
+constexpr std::int64_t appPid = 77;
+const std::string plainType(ondrel::platform::PasteboardType::string);
+
+PasteboardItem textItem(std::string_view text)
+{
+    return {FakePasteboard::textEntry(plainType, text)};
+}
+
+Rule makeRule(std::string name, std::string bundleID, std::string content,
+              std::optional<std::string> urlPattern = std::nullopt)
+{
+    Rule rule;
+    rule.name = std::move(name);
+    rule.bundleID = std::move(bundleID);
+    rule.content = std::move(content);
+    rule.urlPattern = std::move(urlPattern);
+    rule.urlMatchMode = URLMatchMode::domain;
+    return rule;
+}
+
+class HotkeyCoordinatorTest : public testing::Test
+{
+protected:
+    HotkeyCoordinatorTest()
+    {
+        fake.pasteboard().setItems({textItem("the user's clipboard")});
+        frontmost("org.gnome.TextEditor");
+        coordinator = HotkeyCoordinator::create(store, permissions, services());
+        subscriptions.push_back(coordinator->addObserver([this] {
+            announced.push_back({"will", coordinator->lastMatchedRuleName()});
+        }));
+        subscriptions.push_back(coordinator->addDidChangeObserver([this] {
+            announced.push_back({"did", coordinator->lastMatchedRuleName()});
+        }));
+        coordinator->registerHotkey();
+    }
+
+    HotkeyCoordinator::Services services()
+    {
+        auto services = HotkeyCoordinator::services(fake.platform(), keyboardShortcuts);
+        services.scriptRunner = scripts;
+        return services;
+    }
+
+    void frontmost(std::string bundleID)
+    {
+        RunningApplication application;
+        application.bundleIdentifier = std::move(bundleID);
+        application.processIdentifier = appPid;
+        fake.workspace().setFrontmostApplication(application);
+        fake.workspace().setRunningApplications({application});
+    }
+
+    // Adds rules through the store, then removes the rules file so that a later write shows.
+    void useRules(std::vector<Rule> rules)
+    {
+        for (Rule& rule : rules)
+            store.addRule(std::move(rule));
+        std::filesystem::remove(rulesFile());
+    }
+
+    std::filesystem::path rulesFile() const { return home.dataHome() / "Ondrel" / "rules.json"; }
+
+    void press()
+    {
+        ASSERT_TRUE(fake.hotkeys().press(vKey, commandShift).has_value());
+        fake.hotkeys().release(vKey, commandShift);
+    }
+
+    std::vector<PasteboardItem> clipboard() { return fake.pasteboard().currentItems(); }
+
+    std::vector<std::chrono::steady_clock::duration> keystrokeTimes()
+    {
+        std::vector<std::chrono::steady_clock::duration> times;
+        for (const auto& keystroke : fake.keyboardEvents().keystrokes())
+            times.push_back(keystroke.at - start);
+        return times;
+    }
+
+    ondrel::test::TemporaryHome home;
+    ondrel::platform::fake::FakePlatform fake;
+    std::chrono::steady_clock::time_point start = fake.executor().now();
+    ondrel::test::FakeClock wallClock;
+    std::ostringstream shortcutErrors;
+    ondrel::shortcuts::KeyboardShortcuts keyboardShortcuts{fake.platform(), shortcutErrors};
+    ondrel::rules::RuleStore store{rulesFile(), wallClock.function()};
+    PermissionManager permissions{
+        PermissionManager::Services{fake.executor(), fake.accessibility(), fake.alerts(), [] {}}};
+    std::shared_ptr<ondrel::paste::test::FakeScriptRunner> scripts =
+        std::make_shared<ondrel::paste::test::FakeScriptRunner>(fake.executor());
+    std::shared_ptr<HotkeyCoordinator> coordinator;
+    std::vector<ondrel::rules::Subscription> subscriptions;
+    std::vector<std::pair<std::string, std::optional<std::string>>> announced;
+};
+
+TEST_F(HotkeyCoordinatorTest, RegistersCommandShiftVUnderItsName)
+{
+    const auto stored = keyboardShortcuts.getShortcut(ondrel::shortcuts::Name("ondrel"));
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->carbonKeyCode, 9);
+    EXPECT_EQ(stored->carbonModifiers, commandShift);
+    EXPECT_TRUE(fake.hotkeys().registrationFor(vKey, commandShift).has_value());
+    EXPECT_EQ(coordinator->lastMatchedRuleName(), std::nullopt);
+}
+
+TEST_F(HotkeyCoordinatorTest, PressWithoutMatchingRuleDoesNothingAtAll)
+{
+    useRules({makeRule("Other app", "org.example.Other", "x"), [] {
+                  Rule disabled = makeRule("Disabled", "*", "y");
+                  disabled.isEnabled = false;
+                  return disabled;
+              }()});
+    fake.pasteboard().clearHistory();
+    press();
+    fake.executor().advance(5s);
+    EXPECT_TRUE(fake.pasteboard().history().empty());
+    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{textItem("the user's clipboard")});
+    EXPECT_TRUE(fake.keyboardEvents().keystrokes().empty());
+    EXPECT_TRUE(fake.userNotifications().delivered().empty());
+    EXPECT_FALSE(std::filesystem::exists(rulesFile()));
+    EXPECT_EQ(coordinator->lastMatchedRuleName(), std::nullopt);
+    EXPECT_TRUE(announced.empty());
+    EXPECT_FALSE(coordinator->isPasting());
+}
+
+TEST_F(HotkeyCoordinatorTest, PressWithRulePastesStampsAndPublishes)
+{
+    useRules({makeRule("Any", "*", "generic"), makeRule("Editor", "org.gnome.TextEditor", "hi")});
+    fake.pasteboard().clearHistory();
+    wallClock.advance(1h);
+    press();
+    fake.executor().runUntilIdle();
+    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{textItem("hi")});
+
+    fake.executor().advance(50ms);
+    EXPECT_EQ(keystrokeTimes(), (std::vector<std::chrono::steady_clock::duration>{50ms}));
+    EXPECT_EQ(fake.keyboardEvents().keystrokes()[0].pasted,
+              std::vector<PasteboardItem>{textItem("hi")});
+    EXPECT_FALSE(std::filesystem::exists(rulesFile())) << "stamped only once the paste is over";
+
+    fake.executor().advance(199ms);
+    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{textItem("hi")});
+    fake.executor().advance(1ms);
+    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{textItem("the user's clipboard")});
+    EXPECT_EQ(fake.pasteboard().history().back().at - start, 250ms);
+
+    EXPECT_EQ(store.rules()[1].lastUsedAt, wallClock.now());
+    EXPECT_EQ(store.rules()[0].lastUsedAt, std::nullopt);
+    ASSERT_TRUE(std::filesystem::exists(rulesFile()));
+    EXPECT_NE(ondrel::test::readFile(rulesFile()).find("lastUsedAt"), std::string::npos);
+    EXPECT_EQ(coordinator->lastMatchedRuleName(), "Editor");
+    const std::vector<std::pair<std::string, std::optional<std::string>>> expected = {
+        {"will", std::nullopt}, {"did", "Editor"}};
+    EXPECT_EQ(announced, expected);
+    EXPECT_FALSE(coordinator->isPasting());
+}
+
+TEST_F(HotkeyCoordinatorTest, UntrustedPressNotifiesAndStillStamps)
+{
+    useRules({makeRule("Any", "*", "generic")});
+    fake.pasteboard().clearHistory();
+    fake.accessibility().setTrusted(false);
+    press();
+    fake.executor().advance(1s);
+    EXPECT_EQ(fake.userNotifications().delivered().size(), 1u);
+    EXPECT_TRUE(fake.pasteboard().history().empty());
+    EXPECT_TRUE(fake.keyboardEvents().keystrokes().empty());
+    EXPECT_EQ(store.rules()[0].lastUsedAt, wallClock.now());
+    EXPECT_TRUE(std::filesystem::exists(rulesFile()));
+    EXPECT_EQ(coordinator->lastMatchedRuleName(), "Any");
+}
+
+TEST_F(HotkeyCoordinatorTest, SlowBrowserGivesNoURLAtTheLimit)
+{
+    frontmost("firefox-esr");
+    fake.browserUrl().answer(appPid, "https://example.com/", 2s);
+    useRules({makeRule("Example", "firefox-esr", "url rule", "example.com"),
+              makeRule("Firefox", "firefox-esr", "app rule")});
+    fake.pasteboard().clearHistory();
+    press();
+    fake.executor().advance(1499ms);
+    EXPECT_TRUE(fake.pasteboard().history().empty());
+    fake.executor().advance(1ms);
+    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{textItem("app rule")});
+    fake.executor().advance(3s);
+    EXPECT_EQ(coordinator->lastMatchedRuleName(), "Firefox");
+}
+
+TEST_F(HotkeyCoordinatorTest, BrowserURLSelectsTheURLRule)
+{
+    frontmost("chromium");
+    fake.browserUrl().answer(appPid, "https://docs.example.com/page", 100ms);
+    useRules({makeRule("Chromium", "chromium", "app rule"),
+              makeRule("Docs", "chromium", "url rule", "example.com")});
+    press();
+    fake.executor().advance(100ms);
+    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{textItem("url rule")});
+    fake.executor().advance(1s);
+    EXPECT_EQ(coordinator->lastMatchedRuleName(), "Docs");
+}
+
+TEST_F(HotkeyCoordinatorTest, FailingScriptGivesNoURLAtOnce)
+{
+    frontmost("com.apple.Safari");
+    scripts->answer(std::nullopt);
+    useRules({makeRule("Safari URL", "com.apple.Safari", "url rule", "example.com"),
+              makeRule("Anything", "*", "fallback")});
+    press();
+    fake.executor().runUntilIdle();
+    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{textItem("fallback")});
+    EXPECT_EQ(scripts->sources().size(), 1u);
+}
+
+TEST_F(HotkeyCoordinatorTest, RuleDeletedDuringThePasteCompletesWithoutWritingTheFile)
+{
+    useRules({makeRule("Doomed", "*", "bye")});
+    press();
+    fake.executor().advance(100ms);
+    store.deleteRule(store.rules()[0].id);
+    std::filesystem::remove(rulesFile());
+    fake.executor().advance(1s);
+    EXPECT_EQ(keystrokeTimes().size(), 1u);
+    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{textItem("the user's clipboard")});
+    EXPECT_FALSE(std::filesystem::exists(rulesFile()));
+    EXPECT_EQ(coordinator->lastMatchedRuleName(), "Doomed");
+}
+
+TEST_F(HotkeyCoordinatorTest, RuleEditedDuringThePasteKeepsItsMatchedNameAndIsStampedById)
+{
+    useRules({makeRule("Same", "*", "first"), makeRule("Same", "*", "second")});
+    press();
+    fake.executor().advance(100ms);
+    Rule edited = store.rules()[0];
+    edited.name = "Renamed";
+    store.updateRule(edited);
+    fake.executor().advance(1s);
+    EXPECT_EQ(coordinator->lastMatchedRuleName(), "Same");
+    EXPECT_EQ(store.rules()[0].name, "Renamed");
+    EXPECT_EQ(store.rules()[0].lastUsedAt, wallClock.now());
+    EXPECT_EQ(store.rules()[1].lastUsedAt, std::nullopt);
+}
+
+TEST_F(HotkeyCoordinatorTest, PressesAreSerialised)
+{
+    useRules({makeRule("Any", "*", "rule text")});
+    fake.pasteboard().clearHistory();
+    press();
+    fake.executor().advance(10ms);
+    press();
+    fake.executor().runUntilIdle();
+    EXPECT_EQ(coordinator->waitingPresses(), 1u);
+
+    fake.executor().advance(240ms); // the first paste restores at 250 ms, then the second starts
+    EXPECT_EQ(coordinator->waitingPresses(), 0u);
+    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{textItem("rule text")});
+    fake.executor().advance(1s);
+    EXPECT_EQ(keystrokeTimes(), (std::vector<std::chrono::steady_clock::duration>{50ms, 300ms}));
+    // Both restores put back what the user had, never the rule's text.
+    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{textItem("the user's clipboard")});
+    const auto& history = fake.pasteboard().history();
+    for (std::size_t i = 0; i + 2 < history.size(); ++i) {
+        if (history[i].kind == FakePasteboard::Change::Kind::write &&
+            history[i].item == textItem("rule text")) {
+            EXPECT_EQ(history[i + 1].kind, FakePasteboard::Change::Kind::clear);
+            EXPECT_EQ(history[i + 2].item, textItem("the user's clipboard"));
+        }
+    }
+    EXPECT_FALSE(coordinator->isPasting());
+}
+
+TEST_F(HotkeyCoordinatorTest, PressAfterTheCoordinatorIsGoneDoesNothing)
+{
+    useRules({makeRule("Any", "*", "rule text")});
+    std::weak_ptr<HotkeyCoordinator> weak = coordinator;
+    subscriptions.clear();
+    coordinator.reset();
+    EXPECT_TRUE(weak.expired()) << "the shortcut's action must not keep the coordinator alive";
+    press();
+    fake.executor().advance(1s);
+    EXPECT_TRUE(fake.keyboardEvents().keystrokes().empty());
+}
+
+TEST_F(HotkeyCoordinatorTest, SmartPasteUnderWayKeepsTheCoordinatorAlive)
+{
+    useRules({makeRule("Any", "*", "rule text")});
+    press();
+    fake.executor().runUntilIdle();
+    std::weak_ptr<HotkeyCoordinator> weak = coordinator;
+    subscriptions.clear();
+    coordinator.reset();
+    EXPECT_FALSE(weak.expired());
+    fake.executor().advance(1s);
+    EXPECT_TRUE(weak.expired());
+    EXPECT_EQ(keystrokeTimes().size(), 1u);
+    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{textItem("the user's clipboard")});
+    EXPECT_EQ(store.rules()[0].lastUsedAt, wallClock.now());
+}
+
+TEST_F(HotkeyCoordinatorTest, LaterPressWithoutMatchKeepsTheLastName)
+{
+    useRules({makeRule("Editor", "org.gnome.TextEditor", "hi")});
+    press();
+    fake.executor().advance(1s);
+    frontmost("org.example.Other");
+    press();
+    fake.executor().advance(1s);
+    EXPECT_EQ(coordinator->lastMatchedRuleName(), "Editor");
+    EXPECT_EQ(announced.size(), 2u);
+}
+
+TEST_F(HotkeyCoordinatorTest, RichTextRuleCarriesBothFlavours)
+{
+    Rule rich = makeRule("Rich", "*", "{\\rtf1 {\\b Hi}}");
+    rich.contentType = RuleContentType::richText;
+    useRules({rich});
+    press();
+    fake.executor().runUntilIdle();
+    const PasteboardItem expected{
+        FakePasteboard::textEntry(std::string(ondrel::platform::PasteboardType::rtf),
+                                  "{\\rtf1 {\\b Hi}}"),
+        FakePasteboard::textEntry(plainType, "Hi")};
+    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{expected});
+}
+
+} // namespace
