@@ -30,13 +30,21 @@ public:
     /// Runs work on a worker thread; the worker may block, nobody waits for it.
     virtual void runOnWorker(Task work) = 0;
 
+    /// A function that queues tasks on the main thread, safe to call even after the executor
+    /// is gone (the task is then dropped); what abandoned work uses to hand back its result.
+    virtual std::function<void(Task)> mainThreadPoster()
+    {
+        return [this](Task task) { post(std::move(task)); };
+    }
+
     /// Runs work on a worker and hands its result to done on the main thread.
     template <typename T>
     void runOnWorker(std::function<T()> work, std::function<void(T)> done)
     {
-        runOnWorker([this, work = std::move(work), done = std::move(done)]() mutable {
+        runOnWorker([poster = mainThreadPoster(), work = std::move(work),
+                     done = std::move(done)]() mutable {
             auto result = std::make_shared<T>(work());
-            post([done = std::move(done), result]() mutable { done(std::move(*result)); });
+            poster([done = std::move(done), result]() mutable { done(std::move(*result)); });
         });
     }
 };
