@@ -1,13 +1,11 @@
 #include "UrlMatcherRegex.h"
 
+#include "UrlMatcherCache.h"
 #include "UrlMatcherText.h"
 
 #include <unicode/regex.h>
 
-#include <list>
 #include <memory>
-#include <string>
-#include <unordered_map>
 
 namespace ondrel::rules::detail {
 
@@ -45,47 +43,19 @@ CompiledRegex compile(std::string_view source)
     return compiled;
 }
 
-// Least-recently-used cache of compiled patterns, one per thread: ICU matchers hold
-// per-match state, so no cache entry is ever shared between threads. The result of
-// a lookup is identical to compiling afresh; only the time differs.
-class RegexCache
+// Compiled patterns by source, one cache per thread (ICU matchers hold per-match
+// state). A cached pattern answers exactly like one compiled afresh; only time differs.
+icu::RegexMatcher* matcherFor(std::string_view source)
 {
-public:
-    static constexpr std::size_t capacity = 2048;
-
-    icu::RegexMatcher* matcherFor(std::string_view source)
-    {
-        auto found = m_index.find(std::string(source));
-        if (found != m_index.end()) {
-            m_entries.splice(m_entries.begin(), m_entries, found->second);
-            return found->second->second.matcher.get();
-        }
-        if (m_entries.size() >= capacity) {
-            m_index.erase(m_entries.back().first);
-            m_entries.pop_back();
-        }
-        m_entries.emplace_front(std::string(source), compile(source));
-        m_index.emplace(m_entries.front().first, m_entries.begin());
-        return m_entries.front().second.matcher.get();
-    }
-
-private:
-    using Entry = std::pair<std::string, CompiledRegex>;
-    std::list<Entry> m_entries;
-    std::unordered_map<std::string, std::list<Entry>::iterator> m_index;
-};
-
-RegexCache& cache()
-{
-    thread_local RegexCache perThread;
-    return perThread;
+    thread_local UrlMatcherCache<CompiledRegex> cache(2048);
+    return cache.get(source, compile).matcher.get();
 }
 
 } // namespace
 
 bool regexFinds(std::string_view pattern, const icu::UnicodeString& text)
 {
-    icu::RegexMatcher* matcher = cache().matcherFor(pattern);
+    icu::RegexMatcher* matcher = matcherFor(pattern);
     if (!matcher)
         return false;
     UErrorCode status = U_ZERO_ERROR;

@@ -1,5 +1,7 @@
 #include "UrlMatcherText.h"
 
+#include "UrlMatcherCache.h"
+
 #include <unicode/brkiter.h>
 #include <unicode/coll.h>
 #include <unicode/locid.h>
@@ -61,6 +63,12 @@ bool isGraphemeBoundary(const icu::UnicodeString& text, std::int32_t offset)
     return characters->isBoundary(offset);
 }
 
+const icu::UnicodeString& placeholderText()
+{
+    static const icu::UnicodeString text(u' ');
+    return text;
+}
+
 // The C and POSIX locales reach ICU as en_US_POSIX, whose collation gives capitals
 // their own primary weights: a search there would no longer ignore case. The POSIX
 // variant only means "no locale chosen", so the language's ordinary collation applies.
@@ -72,30 +80,56 @@ icu::Locale searchLocale()
     return current;
 }
 
-// Building a collator costs far more than a search, so each thread keeps one for the
-// current default locale and rebuilds it only when that locale changes.
-icu::RuleBasedCollator* searchCollator()
+// Prepared searches by pattern under the current locale's collator, per thread. A
+// collator, and a search for a pattern, cost far more to build than one search costs
+// to run, so both are kept; a change of the default locale starts afresh.
+class ContainsSearches
 {
-    struct Cached
+public:
+    icu::StringSearch* searchFor(const UrlMatcherText& pattern)
     {
-        std::string localeName;
-        std::unique_ptr<icu::Collator> collator;
-    };
-    thread_local Cached cached;
+        const icu::Locale locale = searchLocale();
+        if (!m_collator || m_localeName != locale.getName()) {
+            m_searches.clear(); // they point at the collator being replaced
+            m_collator = makeCollator(locale);
+            m_localeName = locale.getName();
+        }
+        if (!m_collator)
+            return nullptr;
+        auto& search = m_searches.get(
+            pattern.bytes(), [&](std::string_view) { return makeSearch(pattern.unicode()); });
+        return search.get();
+    }
 
-    const icu::Locale locale = searchLocale();
-    if (cached.collator && cached.localeName == locale.getName())
-        return dynamic_cast<icu::RuleBasedCollator*>(cached.collator.get());
+private:
+    static std::unique_ptr<icu::RuleBasedCollator> makeCollator(const icu::Locale& locale)
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::Collator> collator(icu::Collator::createInstance(locale, status));
+        auto* ruleBased = dynamic_cast<icu::RuleBasedCollator*>(collator.get());
+        if (U_FAILURE(status) || !ruleBased)
+            return nullptr;
+        collator.release();
+        std::unique_ptr<icu::RuleBasedCollator> result(ruleBased);
+        result->setStrength(icu::Collator::PRIMARY);
+        result->setAttribute(UCOL_NORMALIZATION_MODE, UCOL_ON, status);
+        return result;
+    }
 
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::Collator> collator(icu::Collator::createInstance(locale, status));
-    if (U_FAILURE(status) || !collator)
-        return nullptr;
-    collator->setStrength(icu::Collator::PRIMARY);
-    collator->setAttribute(UCOL_NORMALIZATION_MODE, UCOL_ON, status);
-    cached = Cached{locale.getName(), std::move(collator)};
-    return dynamic_cast<icu::RuleBasedCollator*>(cached.collator.get());
-}
+    std::unique_ptr<icu::StringSearch> makeSearch(const icu::UnicodeString& pattern)
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        // ICU wants some text to begin with; the real one is set for every search.
+        auto search = std::make_unique<icu::StringSearch>(pattern, placeholderText(),
+                                                          m_collator.get(), nullptr, status);
+        return U_SUCCESS(status) ? std::move(search) : nullptr;
+    }
+
+    std::string m_localeName;
+    std::unique_ptr<icu::RuleBasedCollator> m_collator;
+    // Declared after the collator, so the searches that use it go first.
+    UrlMatcherCache<std::unique_ptr<icu::StringSearch>> m_searches{1024};
+};
 
 } // namespace
 
@@ -155,14 +189,16 @@ bool localizedStandardContains(const UrlMatcherText& text, const UrlMatcherText&
     // Like Foundation, an empty needle is found nowhere.
     if (pattern.bytes().empty() || text.bytes().empty())
         return false;
-    icu::RuleBasedCollator* collator = searchCollator();
-    if (!collator)
+    thread_local ContainsSearches searches;
+    icu::StringSearch* search = searches.searchFor(pattern);
+    if (!search)
         return false;
     UErrorCode status = U_ZERO_ERROR;
-    icu::StringSearch search(pattern.unicode(), text.unicode(), collator, nullptr, status);
-    if (U_FAILURE(status))
-        return false;
-    const std::int32_t found = search.first(status);
+    search->setText(text.unicode(), status);
+    const std::int32_t found = U_SUCCESS(status) ? search->first(status) : USEARCH_DONE;
+    // The search outlives this call inside the cache: keep no copy of a long URL there.
+    UErrorCode ignored = U_ZERO_ERROR;
+    search->setText(placeholderText(), ignored);
     return U_SUCCESS(status) && found != USEARCH_DONE;
 }
 
