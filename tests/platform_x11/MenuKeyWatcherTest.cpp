@@ -1,0 +1,115 @@
+#include "platform/linux/MenuKeyWatcher.h"
+
+#include "platform/linux/X11KeyboardLayout.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+
+#include <xkbcommon/xkbcommon-keysyms.h>
+
+#include <gtest/gtest.h>
+
+namespace ondrel::platform::x11 {
+namespace {
+
+struct SeenKey
+{
+    bool down;
+    std::uint32_t keyCode;
+    std::uint32_t modifiers;
+    bool operator==(const SeenKey&) const = default;
+};
+
+class MenuKeyWatcherTest : public testing::Test
+{
+protected:
+    static void sendKey(QWidget* target, QEvent::Type type, quint32 scanCode,
+                        Qt::KeyboardModifiers modifiers, bool autoRepeat = false)
+    {
+        QKeyEvent event(type, Qt::Key_V, modifiers, scanCode, 0, 0, QString(), autoRepeat);
+        QApplication::sendEvent(target, &event);
+    }
+
+    MenuKeyWatcher m_watcher;
+    std::vector<bool> m_menuStates;
+    std::vector<SeenKey> m_keys;
+};
+
+TEST_F(MenuKeyWatcherTest, ReportsTheFirstMenuOpeningAndTheLastClosing)
+{
+    m_watcher.setMenuObserver([this](bool open) { m_menuStates.push_back(open); });
+    QMenu menu;
+    menu.addAction("Quit");
+    auto* submenu = menu.addMenu("More");
+    submenu->addAction("About");
+    menu.popup({0, 0});
+    submenu->popup({10, 10});
+    EXPECT_TRUE(m_watcher.isMenuOpen());
+    submenu->hide();
+    menu.hide();
+    EXPECT_EQ(m_menuStates, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(m_watcher.isMenuOpen());
+}
+
+TEST_F(MenuKeyWatcherTest, AMenuDestroyedWhileOpenCountsAsClosed)
+{
+    m_watcher.setMenuObserver([this](bool open) { m_menuStates.push_back(open); });
+    {
+        QMenu menu;
+        menu.addAction("Quit");
+        menu.popup({0, 0});
+    }
+    EXPECT_EQ(m_menuStates, (std::vector<bool>{true, false}));
+}
+
+TEST_F(MenuKeyWatcherTest, PassesMenuKeysOnAsMacKeysAndCarbonModifiers)
+{
+    bool consume = true;
+    m_watcher.setKeyHandler([&](bool down, std::uint32_t keyCode, std::uint32_t modifiers) {
+        m_keys.push_back({down, keyCode, modifiers});
+        return consume;
+    });
+    QMenu menu;
+    QWidget plain;
+    // X keycode 55 is the V position; Meta is Super, which stands in for Command.
+    sendKey(&menu, QEvent::KeyPress, 55, Qt::MetaModifier | Qt::ShiftModifier);
+    sendKey(&menu, QEvent::KeyPress, 55, Qt::MetaModifier | Qt::ShiftModifier, true);
+    sendKey(&menu, QEvent::KeyRelease, 55, Qt::ControlModifier | Qt::AltModifier);
+    sendKey(&menu, QEvent::KeyPress, 107, Qt::NoModifier); // Print Screen: no macOS key
+    sendKey(&plain, QEvent::KeyPress, 38, Qt::NoModifier); // not a menu
+    EXPECT_EQ(m_keys, (std::vector<SeenKey>{{true, 9, 0x300}, {false, 9, 0x1800}}));
+
+    m_watcher.setKeyHandler({});
+    sendKey(&menu, QEvent::KeyPress, 55, Qt::NoModifier);
+    EXPECT_EQ(m_keys.size(), 2u);
+}
+
+struct KeysymText
+{
+    std::uint32_t keysym;
+    std::optional<std::string> text;
+};
+
+class KeysymTexts : public testing::TestWithParam<KeysymText>
+{};
+
+TEST_P(KeysymTexts, AreWhatTheKeyTypes)
+{
+    EXPECT_EQ(X11KeyboardLayout::textOfKeysym(GetParam().keysym), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keysyms, KeysymTexts,
+                         testing::Values(KeysymText{XKB_KEY_a, "a"}, KeysymText{XKB_KEY_z, "z"},
+                                         KeysymText{XKB_KEY_odiaeresis, "\xC3\xB6"},
+                                         KeysymText{XKB_KEY_EuroSign, "\xE2\x82\xAC"},
+                                         KeysymText{XKB_KEY_dead_acute, "\xC2\xB4"},
+                                         KeysymText{XKB_KEY_dead_circumflex, "^"},
+                                         KeysymText{XKB_KEY_Cyrillic_ve, "\xD0\xB2"},
+                                         KeysymText{XKB_KEY_Return, std::nullopt},
+                                         KeysymText{XKB_KEY_Escape, std::nullopt},
+                                         KeysymText{XKB_KEY_Shift_L, std::nullopt},
+                                         KeysymText{XKB_KEY_F1, std::nullopt}));
+
+} // namespace
+} // namespace ondrel::platform::x11

@@ -1,0 +1,110 @@
+#include "platform/linux/SelectionTargets.h"
+
+#include <gtest/gtest.h>
+
+namespace ondrel::platform::x11 {
+namespace {
+
+std::vector<std::byte> bytes(std::string_view text)
+{
+    const auto* data = reinterpret_cast<const std::byte*>(text.data());
+    return {data, data + text.size()};
+}
+
+std::vector<std::string> targetNames(const std::vector<ServedTarget>& served)
+{
+    std::vector<std::string> names;
+    for (const auto& target : served)
+        names.push_back(target.target);
+    return names;
+}
+
+const ServedTarget& find(const std::vector<ServedTarget>& served, std::string_view target)
+{
+    for (const auto& t : served) {
+        if (t.target == target)
+            return t;
+    }
+    throw std::runtime_error("no target " + std::string(target));
+}
+
+TEST(SelectionTargets, PseudoTargetsAreKnown)
+{
+    for (const auto* name : {"TARGETS", "MULTIPLE", "TIMESTAMP", "SAVE_TARGETS", "DELETE",
+                             "INSERT_SELECTION", "INSERT_PROPERTY", "application/x-qt-image"})
+        EXPECT_TRUE(isPseudoTarget(name)) << name;
+    for (const auto* name : {"UTF8_STRING", "image/png", "text/html", "targets", "TEXT"})
+        EXPECT_FALSE(isPseudoTarget(name)) << name;
+}
+
+TEST(SelectionTargets, PlainTextIsOfferedUnderEveryTextTarget)
+{
+    const auto served = servedTargets({{"text/plain;charset=utf-8", bytes("caf\xC3\xA9")}});
+    EXPECT_EQ(targetNames(served),
+              (std::vector<std::string>{"text/plain;charset=utf-8", "UTF8_STRING", "TEXT",
+                                        "text/plain", "STRING"}));
+    EXPECT_EQ(*find(served, "UTF8_STRING").data, bytes("caf\xC3\xA9"));
+    EXPECT_EQ(*find(served, "STRING").data, bytes("caf\xE9"));
+    EXPECT_EQ(find(served, "STRING").propertyType, "STRING");
+    EXPECT_EQ(find(served, "TEXT").propertyType, "UTF8_STRING");
+}
+
+TEST(SelectionTargets, RtfIsAlsoApplicationRtf)
+{
+    const auto served = servedTargets(
+        {{"text/rtf", bytes("{\\rtf1 x}")}, {"text/plain;charset=utf-8", bytes("x")}});
+    EXPECT_EQ(*find(served, "application/rtf").data, bytes("{\\rtf1 x}"));
+    EXPECT_EQ(targetNames(served).size(), 7u);
+}
+
+TEST(SelectionTargets, SnapshotTypesWinOverAliasesAndLaterEntriesWin)
+{
+    // A restored snapshot carries its own UTF8_STRING; an alias must not replace it.
+    const auto served = servedTargets({{"text/plain;charset=utf-8", bytes("new")},
+                                       {"UTF8_STRING", bytes("own")},
+                                       {"image/png", bytes("first")},
+                                       {"TARGETS", bytes("junk")},
+                                       {"image/png", bytes("second")}});
+    EXPECT_EQ(*find(served, "UTF8_STRING").data, bytes("own"));
+    EXPECT_EQ(*find(served, "image/png").data, bytes("second"));
+    const auto names = targetNames(served);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "image/png"), 1);
+    EXPECT_EQ(std::find(names.begin(), names.end(), "TARGETS"), names.end());
+}
+
+TEST(SelectionTargets, StringIsLeftOutForTextBeyondLatin1)
+{
+    const auto names =
+        targetNames(servedTargets({{"text/plain;charset=utf-8", bytes("\xE2\x82\xAC")}}));
+    EXPECT_EQ(std::find(names.begin(), names.end(), "STRING"), names.end());
+    EXPECT_NE(std::find(names.begin(), names.end(), "UTF8_STRING"), names.end());
+}
+
+struct Latin1Case
+{
+    std::string utf8;
+    std::optional<std::string> latin1;
+};
+
+class Latin1 : public testing::TestWithParam<Latin1Case>
+{};
+
+TEST_P(Latin1, ConvertsOnlyWhatFits)
+{
+    const auto result = utf8ToLatin1(bytes(GetParam().utf8));
+    if (!GetParam().latin1)
+        EXPECT_EQ(result, std::nullopt);
+    else
+        EXPECT_EQ(result, bytes(*GetParam().latin1));
+}
+
+INSTANTIATE_TEST_SUITE_P(Text, Latin1,
+                         testing::Values(Latin1Case{"", ""}, Latin1Case{"plain", "plain"},
+                                         Latin1Case{"\xC2\xA0\xC3\xBF", "\xA0\xFF"},
+                                         Latin1Case{"\xE2\x82\xAC", std::nullopt}, // euro
+                                         Latin1Case{"\xC3", std::nullopt},         // cut off
+                                         Latin1Case{"\xC3(", std::nullopt},        // bad tail
+                                         Latin1Case{"\xFF", std::nullopt}));
+
+} // namespace
+} // namespace ondrel::platform::x11
