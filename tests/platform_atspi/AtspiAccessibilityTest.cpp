@@ -1,0 +1,322 @@
+#include "AtspiTestTrees.h"
+#include "FakeAtspiDesktop.h"
+#include "OutputCapture.h"
+
+#include "platform/linux/AtspiAccessibility.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace ondrel::test {
+namespace {
+
+using namespace std::chrono_literals;
+using platform::Alert;
+using platform::AttributeValue;
+using platform::ElementRef;
+using platform::x11::AtspiAccessibility;
+namespace AXAttribute = platform::AXAttribute;
+namespace AtspiState = platform::x11::AtspiState;
+namespace AtspiRole = platform::x11::AtspiRole;
+
+AtspiAccessibility::Options optionsFor(const QString& address, bool hasXTest = true)
+{
+    AtspiAccessibility::Options options;
+    options.sessionBusAddress = address.toStdString();
+    options.hasXTest = [hasXTest] { return hasXTest; };
+    options.activeWindowTitle = [] { return std::nullopt; };
+    options.readBudget = 600ms;
+    options.callTimeout = 200ms;
+    return options;
+}
+
+FakeAtspiDesktop::Options desktopOptions(bool launcher, bool enabled)
+{
+    FakeAtspiDesktop::Options options;
+    options.launcher = launcher;
+    options.enabled = enabled;
+    return options;
+}
+
+std::optional<std::string> textOf(const AttributeValue& value)
+{
+    const auto* text = std::get_if<std::string>(&value);
+    return text ? std::optional{*text} : std::nullopt;
+}
+
+struct TrustCase
+{
+    const char* name;
+    bool hasXTest;
+    bool launcher;
+    bool enabled;
+    bool trusted;
+};
+
+class AtspiTrust : public testing::TestWithParam<TrustCase>
+{};
+
+TEST_P(AtspiTrust, NeedsXTestAndAssistiveTechnologies)
+{
+    const auto& trust = GetParam();
+    FakeAtspiDesktop desktop(desktopOptions(trust.launcher, trust.enabled));
+    AtspiAccessibility accessibility(nullptr, optionsFor(desktop.address(), trust.hasXTest));
+
+    EXPECT_EQ(accessibility.isProcessTrusted(), trust.trusted);
+    EXPECT_EQ(desktop.enableRequests(), 0); // asking never changes anything
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, AtspiTrust,
+                         testing::Values(TrustCase{"Both", true, true, true, true},
+                                         TrustCase{"AssistiveTechnologiesOff", true, true, false,
+                                                   false},
+                                         TrustCase{"NoXTest", false, true, true, false},
+                                         TrustCase{"NoLauncher", true, false, true, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(AtspiTrust, NoSessionBusMeansUntrusted)
+{
+    AtspiAccessibility accessibility(
+        nullptr, optionsFor(QStringLiteral("unix:path=/nonexistent/ondrel-test-bus")));
+    EXPECT_FALSE(accessibility.isProcessTrusted());
+}
+
+// Records what the user was asked and answers with a fixed button.
+struct ScriptedUser
+{
+    explicit ScriptedUser(int answer = 0) : answer(answer) {}
+
+    int answer;
+    std::vector<Alert> asked;
+
+    AtspiAccessibility::AskUser callback()
+    {
+        return [this](const Alert& alert) {
+            asked.push_back(alert);
+            return answer;
+        };
+    }
+};
+
+TEST(AtspiRequestTrust, ConsentSwitchesAssistiveTechnologiesOn)
+{
+    FakeAtspiDesktop desktop(desktopOptions(true, false));
+    ScriptedUser user(0);
+    AtspiAccessibility accessibility(user.callback(), optionsFor(desktop.address()));
+
+    accessibility.requestTrust();
+
+    ASSERT_EQ(user.asked.size(), 1U);
+    EXPECT_EQ(user.asked[0].messageText, AtspiAccessibility::consentAlert().messageText);
+    EXPECT_EQ(user.asked[0].buttons.at(0), "Turn On");
+    EXPECT_TRUE(desktop.enabled());
+    EXPECT_TRUE(accessibility.isProcessTrusted());
+}
+
+TEST(AtspiRequestTrust, DeclineChangesNothing)
+{
+    FakeAtspiDesktop desktop(desktopOptions(true, false));
+    ScriptedUser user(1);
+    AtspiAccessibility accessibility(user.callback(), optionsFor(desktop.address()));
+
+    accessibility.requestTrust();
+
+    EXPECT_EQ(user.asked.size(), 1U);
+    EXPECT_EQ(desktop.enableRequests(), 0);
+    EXPECT_FALSE(accessibility.isProcessTrusted());
+}
+
+TEST(AtspiRequestTrust, AlreadyTrustedAsksNothing)
+{
+    FakeAtspiDesktop desktop;
+    ScriptedUser user;
+    AtspiAccessibility accessibility(user.callback(), optionsFor(desktop.address()));
+
+    accessibility.requestTrust();
+
+    EXPECT_TRUE(user.asked.empty());
+    EXPECT_EQ(desktop.enableRequests(), 0);
+}
+
+TEST(AtspiRequestTrust, WithoutXTestOnlyExplains)
+{
+    FakeAtspiDesktop desktop(desktopOptions(true, false));
+    ScriptedUser user(0);
+    AtspiAccessibility accessibility(user.callback(), optionsFor(desktop.address(), false));
+
+    accessibility.requestTrust();
+
+    ASSERT_EQ(user.asked.size(), 1U);
+    EXPECT_EQ(user.asked[0].messageText, AtspiAccessibility::noXTestAlert().messageText);
+    EXPECT_EQ(desktop.enableRequests(), 0);
+}
+
+TEST(AtspiRequestTrust, AFailedSwitchIsReportedNotHidden)
+{
+    ScriptedUser user(0);
+    AtspiAccessibility accessibility(
+        user.callback(), optionsFor(QStringLiteral("unix:path=/nonexistent/ondrel-test-bus")));
+    OutputCapture output;
+
+    accessibility.requestTrust();
+
+    ASSERT_EQ(output.lines().size(), 1U);
+    EXPECT_EQ(
+        output.lines()[0].rfind("[Accessibility] Failed to turn on assistive technologies: ", 0),
+        0U);
+}
+
+TEST(AtspiRequestTrust, WithoutAWayToAskDoesNothing)
+{
+    FakeAtspiDesktop desktop(desktopOptions(true, false));
+    AtspiAccessibility accessibility(nullptr, optionsFor(desktop.address()));
+
+    accessibility.requestTrust();
+
+    EXPECT_EQ(desktop.enableRequests(), 0);
+}
+
+class AtspiElements : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        auto tree = trees::firefox();
+        tree.add(QStringLiteral("search"),
+                 trees::textNode(AtspiRole::entry, QStringLiteral("entry"), QStringLiteral("word")),
+                 QStringLiteral("toolbar"));
+        tree.add(QStringLiteral("notes"),
+                 trees::textNode(AtspiRole::text, QStringLiteral("text"), QStringLiteral("a\nb")),
+                 QStringLiteral("toolbar"));
+        tree.add(QStringLiteral("secret"),
+                 trees::textNode(AtspiRole::passwordText, QStringLiteral("password text"),
+                                 QStringLiteral("")),
+                 QStringLiteral("toolbar"));
+        tree.add(QStringLiteral("chooser"),
+                 trees::node(AtspiRole::comboBox, QStringLiteral("combo box")),
+                 QStringLiteral("toolbar"));
+        tree.add(QStringLiteral("reload"),
+                 trees::node(trees::pushButtonRole, QStringLiteral("push button")),
+                 QStringLiteral("toolbar"));
+        tree.add(QStringLiteral("odd"), trees::node(200, QString()), QStringLiteral("toolbar"));
+        desktop.addApplication(std::move(tree));
+    }
+
+    AttributeValue read(const ElementRef& element, std::string_view attribute)
+    {
+        return accessibility.attributeValue(element, attribute);
+    }
+
+    std::vector<ElementRef> childrenOf(const ElementRef& element)
+    {
+        const auto value = read(element, AXAttribute::children);
+        const auto* list = std::get_if<std::vector<ElementRef>>(&value);
+        return list ? *list : std::vector<ElementRef>{};
+    }
+
+    ElementRef focusedWindow()
+    {
+        const auto value =
+            read(accessibility.applicationElement(::getpid()), AXAttribute::focusedWindow);
+        const auto* window = std::get_if<ElementRef>(&value);
+        return window ? *window : nullptr;
+    }
+
+    ElementRef toolbarChild(std::size_t index)
+    {
+        const auto toolbar = childrenOf(focusedWindow()).at(0);
+        return childrenOf(toolbar).at(index);
+    }
+
+    FakeAtspiDesktop desktop;
+    AtspiAccessibility accessibility{nullptr, optionsFor(desktop.address())};
+};
+
+TEST_F(AtspiElements, TheFocusedWindowIsTheActiveOne)
+{
+    const auto window = focusedWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(textOf(read(window, AXAttribute::role)), "AXFrame");
+    // The active window holds the toolbar and the panel, in that order.
+    const auto children = childrenOf(window);
+    ASSERT_EQ(children.size(), 2U);
+    EXPECT_EQ(textOf(read(children[0], AXAttribute::role)), "AXToolBar");
+    EXPECT_EQ(textOf(read(children[1], AXAttribute::role)), "AXPanel");
+}
+
+TEST_F(AtspiElements, RolesMapToTheAXVocabulary)
+{
+    const std::vector<std::string> expected = {
+        "AXTextField", // the editable combo box of the address bar
+        "AXTextField", // entry
+        "AXTextField", // text
+        "AXTextField", // password text
+        "AXComboBox",  // a combo box that cannot be typed into
+        "AXPushButton",
+        "AXRole200", // a role without a name
+    };
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(textOf(read(toolbarChild(i), AXAttribute::role)), expected[i]) << "child " << i;
+    }
+}
+
+TEST_F(AtspiElements, ValuesAreTheTextOfTextElements)
+{
+    EXPECT_EQ(textOf(read(toolbarChild(0), AXAttribute::value)), "example.org/page");
+    EXPECT_EQ(textOf(read(toolbarChild(2), AXAttribute::value)), "a\nb");
+    EXPECT_EQ(textOf(read(toolbarChild(3), AXAttribute::value)), "");
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(read(toolbarChild(5), AXAttribute::value)));
+}
+
+TEST_F(AtspiElements, UnknownReadsAreAbsent)
+{
+    const auto window = focusedWindow();
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(read(window, "AXTitle")));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(read(nullptr, AXAttribute::role)));
+
+    struct Foreign : platform::AccessibilityElement
+    {};
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(
+        read(std::make_shared<Foreign>(), AXAttribute::role)));
+    EXPECT_EQ(accessibility.applicationElement(1), nullptr);
+}
+
+TEST_F(AtspiElements, ReadsOfAnApplicationThatLeftAreAbsent)
+{
+    const auto window = focusedWindow();
+    ASSERT_NE(window, nullptr);
+    desktop.update(0, [](FakeTree& tree) { tree.behaviour.exitOn = QStringLiteral("GetRole"); });
+
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(read(window, AXAttribute::role)));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(read(window, AXAttribute::children)));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(read(window, AXAttribute::value)));
+}
+
+TEST(AtspiElementsFromThreads, WorkersMayReadAtTheSameTime)
+{
+    FakeAtspiDesktop desktop;
+    desktop.addApplication(trees::firefox());
+    AtspiAccessibility accessibility(nullptr, optionsFor(desktop.address()));
+
+    std::vector<std::thread> workers;
+    std::atomic<int> found{0};
+    for (int i = 0; i < 4; ++i) {
+        workers.emplace_back([&] {
+            for (int j = 0; j < 10; ++j) {
+                const auto app = accessibility.applicationElement(::getpid());
+                const auto window = accessibility.attributeValue(app, AXAttribute::focusedWindow);
+                if (std::holds_alternative<ElementRef>(window)) {
+                    ++found;
+                }
+            }
+        });
+    }
+    for (auto& worker : workers) {
+        worker.join();
+    }
+    EXPECT_EQ(found.load(), 40);
+}
+
+} // namespace
+} // namespace ondrel::test

@@ -1,0 +1,316 @@
+#include "AtspiTestTrees.h"
+#include "FakeAtspiDesktop.h"
+
+#include "platform/linux/AtspiBrowserUrl.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <unistd.h>
+
+namespace ondrel::test {
+namespace {
+
+using namespace std::chrono_literals;
+using platform::x11::AtspiBrowserUrl;
+namespace AtspiState = platform::x11::AtspiState;
+
+std::int64_t ownPid()
+{
+    return static_cast<std::int64_t>(::getpid());
+}
+
+AtspiBrowserUrl::Options optionsFor(const QString& address,
+                                    std::optional<std::string> activeTitle = std::nullopt)
+{
+    AtspiBrowserUrl::Options options;
+    options.sessionBusAddress = address.toStdString();
+    options.budget = 600ms;
+    options.callTimeout = 200ms;
+    options.retryPause = 20ms;
+    options.activeWindowTitle = [activeTitle] { return activeTitle; };
+    return options;
+}
+
+FakeAtspiDesktop::Options servicesOptions(bool launcher, bool registry)
+{
+    FakeAtspiDesktop::Options options;
+    options.launcher = launcher;
+    options.registry = registry;
+    return options;
+}
+
+std::optional<std::string> urlOn(FakeAtspiDesktop& desktop,
+                                 std::optional<std::string> activeTitle = std::nullopt)
+{
+    AtspiBrowserUrl browserUrl(optionsFor(desktop.address(), std::move(activeTitle)));
+    return browserUrl.currentURL(ownPid(), "firefox-esr");
+}
+
+class AtspiBrowserUrlSearch : public testing::TestWithParam<bool>
+{};
+
+// With and without the Collection interface (a toolkit that lacks it is walked by hand), the
+// showing page of the active window is found, past hidden pages and before its own frames.
+TEST_P(AtspiBrowserUrlSearch, ReadsTheShowingPageOfTheActiveWindow)
+{
+    FakeAtspiDesktop desktop;
+    auto tree = trees::firefox();
+    tree.behaviour.collection = GetParam();
+    desktop.addApplication(std::move(tree));
+
+    EXPECT_EQ(urlOn(desktop), "https://example.org/page?q=1#top");
+}
+
+INSTANTIATE_TEST_SUITE_P(CollectionInterface, AtspiBrowserUrlSearch, testing::Bool(),
+                         [](const auto& info) { return info.param ? "Offered" : "Missing"; });
+
+TEST(AtspiBrowserUrl, FollowsTheTreeAsItChanges)
+{
+    FakeAtspiDesktop desktop;
+    desktop.addApplication(trees::firefox());
+    AtspiBrowserUrl browserUrl(optionsFor(desktop.address()));
+
+    EXPECT_EQ(browserUrl.currentURL(ownPid(), "firefox"), "https://example.org/page?q=1#top");
+    desktop.update(0, [](FakeTree& tree) {
+        tree.nodes[QStringLiteral("page")].document->insert(
+            QStringLiteral("DocURL"), QStringLiteral("https://example.org/next"));
+    });
+    EXPECT_EQ(browserUrl.currentURL(ownPid(), "firefox"), "https://example.org/next");
+}
+
+TEST(AtspiBrowserUrl, ReportsTheUrlExactlyAsTheBrowserGivesIt)
+{
+    FakeAtspiDesktop desktop;
+    desktop.addApplication(trees::firefox(QStringLiteral(" HTTPS://Example.org/a b?x=%20#Frag ")));
+
+    EXPECT_EQ(urlOn(desktop), " HTTPS://Example.org/a b?x=%20#Frag ");
+}
+
+struct WindowChoice
+{
+    const char* name;
+    std::vector<std::pair<QString, QString>> windows; // title, page URI
+    std::optional<std::string> activeTitle;
+    std::optional<std::string> expected;
+};
+
+class AtspiBrowserUrlWindowChoice : public testing::TestWithParam<WindowChoice>
+{};
+
+// Chromium marks no window active while no assistive technology listens to its events.
+TEST_P(AtspiBrowserUrlWindowChoice, PicksTheWindowTheDesktopHasInFront)
+{
+    const auto& choice = GetParam();
+    FakeAtspiDesktop desktop;
+    FakeTree tree = trees::chromium({});
+    int index = 0;
+    for (const auto& [title, uri] : choice.windows) {
+        const auto id = QStringLiteral("w%1").arg(index++);
+        tree.add(id, trees::window(title, {AtspiState::showing}), QStringLiteral("root"));
+        tree.add(id + "Page", trees::document({}, uri), id);
+        tree.add(id + "Helper", trees::window({}, {AtspiState::showing}), QStringLiteral("root"));
+        tree.add(id + "HelperPage", trees::document({}, QStringLiteral("about:blank")),
+                 id + "Helper");
+    }
+    desktop.addApplication(std::move(tree));
+
+    EXPECT_EQ(urlOn(desktop, choice.activeTitle), choice.expected);
+}
+
+const std::vector<std::pair<QString, QString>> twoWindows = {
+    {QStringLiteral("First - Chromium"), QStringLiteral("https://first.example/")},
+    {QStringLiteral("Second - Chromium"), QStringLiteral("https://second.example/")},
+};
+
+INSTANTIATE_TEST_SUITE_P(Chromium, AtspiBrowserUrlWindowChoice,
+                         testing::Values(WindowChoice{"ActiveTitleNamesTheSecond", twoWindows,
+                                                      "Second - Chromium",
+                                                      "https://second.example/"},
+                                         WindowChoice{"ActiveTitleNamesTheFirst", twoWindows,
+                                                      "First - Chromium", "https://first.example/"},
+                                         WindowChoice{"NoActiveTitleAndTwoWindowsIsAmbiguous",
+                                                      twoWindows, std::nullopt, std::nullopt},
+                                         WindowChoice{"AnotherApplicationInFrontIsAmbiguous",
+                                                      twoWindows, "Terminal", std::nullopt},
+                                         WindowChoice{"TheOnlyTitledWindow",
+                                                      {{QStringLiteral("Only - Chromium"),
+                                                        QStringLiteral("https://only.example/")}},
+                                                      std::nullopt,
+                                                      "https://only.example/"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct DocumentAttributes
+{
+    const char* name;
+    QString docUrl; // null: not reported
+    QString uri;
+    std::optional<std::string> expected;
+};
+
+class AtspiBrowserUrlAttributes : public testing::TestWithParam<DocumentAttributes>
+{};
+
+TEST_P(AtspiBrowserUrlAttributes, PrefersDocUrlThenUri)
+{
+    const auto& attributes = GetParam();
+    FakeAtspiDesktop desktop;
+    desktop.addApplication(
+        trees::chromium({{QStringLiteral("Page - Chromium"), QStringLiteral("unused")}}));
+    desktop.update(0, [&](FakeTree& tree) {
+        tree.nodes[QStringLiteral("window0Page")] =
+            trees::document(attributes.docUrl, attributes.uri);
+    });
+
+    EXPECT_EQ(urlOn(desktop), attributes.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, AtspiBrowserUrlAttributes,
+    testing::Values(DocumentAttributes{"FirefoxDocUrl",
+                                       QStringLiteral("https://a.example/"),
+                                       {},
+                                       "https://a.example/"},
+                    DocumentAttributes{"ChromiumUriWithEmptyDocUrl", QStringLiteral(""),
+                                       QStringLiteral("https://b.example/"), "https://b.example/"},
+                    DocumentAttributes{"BothPrefersDocUrl", QStringLiteral("https://a.example/"),
+                                       QStringLiteral("https://b.example/"), "https://a.example/"},
+                    DocumentAttributes{"NeitherGivesNoUrl", QStringLiteral(""), QStringLiteral(""),
+                                       std::nullopt},
+                    DocumentAttributes{"NoAttributesGivesNoUrl", {}, {}, std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct WakeCase
+{
+    const char* name;
+    int emptyAfterWake;
+    std::optional<std::string> expected;
+};
+
+class AtspiBrowserUrlWake : public testing::TestWithParam<WakeCase>
+{};
+
+// Chromium builds its tree once its application attributes are read; it may take a moment.
+TEST_P(AtspiBrowserUrlWake, WakesTheTreeAndRetriesOnce)
+{
+    const auto& wake = GetParam();
+    FakeAtspiDesktop desktop;
+    auto tree = trees::chromium(
+        {{QStringLiteral("Page - Chromium"), QStringLiteral("https://woken.example/")}});
+    tree.behaviour.asleep = true;
+    tree.behaviour.emptyAfterWake = wake.emptyAfterWake;
+    desktop.addApplication(std::move(tree));
+
+    EXPECT_EQ(urlOn(desktop), wake.expected);
+    EXPECT_GE(desktop.calls(0, QStringLiteral("GetAttributes")), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Chromium, AtspiBrowserUrlWake,
+                         testing::Values(WakeCase{"AtOnce", 0, "https://woken.example/"},
+                                         WakeCase{"OnTheRetry", 1, "https://woken.example/"},
+                                         WakeCase{"Never", 1000, std::nullopt}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(AtspiBrowserUrl, SkipsApplicationsThatAreGoneOrHaveNoWindows)
+{
+    FakeAtspiDesktop desktop;
+    desktop.addVanishedApplication();
+    FakeTree windowless;
+    windowless.add(QStringLiteral("root"), trees::application(QStringLiteral("portal")));
+    desktop.addApplication(std::move(windowless));
+    desktop.addApplication(trees::firefox());
+
+    EXPECT_EQ(urlOn(desktop), "https://example.org/page?q=1#top");
+}
+
+TEST(AtspiBrowserUrl, AnotherProcessHasNoUrl)
+{
+    FakeAtspiDesktop desktop;
+    desktop.addApplication(trees::firefox());
+    AtspiBrowserUrl browserUrl(optionsFor(desktop.address()));
+
+    EXPECT_EQ(browserUrl.currentURL(1, "firefox"), std::nullopt);
+    EXPECT_EQ(browserUrl.currentURL(0, "firefox"), std::nullopt);
+    EXPECT_EQ(browserUrl.currentURL(-5, "firefox"), std::nullopt);
+}
+
+struct Misbehaviour
+{
+    const char* name;
+    FakeBehaviour behaviour;
+    std::optional<std::string> expected;
+};
+
+class AtspiBrowserUrlMisbehaviour : public testing::TestWithParam<Misbehaviour>
+{};
+
+// A browser that hangs, exits in the middle or answers nonsense costs at most the budget and
+// never more than an absent URL; a failed Collection search falls back to the walk.
+TEST_P(AtspiBrowserUrlMisbehaviour, DegradesToNoUrl)
+{
+    FakeAtspiDesktop desktop;
+    auto tree = trees::firefox();
+    tree.behaviour = GetParam().behaviour;
+    desktop.addApplication(std::move(tree));
+    AtspiBrowserUrl browserUrl(optionsFor(desktop.address()));
+
+    EXPECT_EQ(browserUrl.currentURL(ownPid(), "firefox"), GetParam().expected);
+    // Still usable afterwards, and still without a crash.
+    EXPECT_EQ(browserUrl.currentURL(ownPid(), "firefox"), GetParam().expected);
+}
+
+FakeBehaviour behaving(QString FakeBehaviour::*field, const char* method)
+{
+    FakeBehaviour behaviour;
+    behaviour.*field = QString::fromLatin1(method);
+    return behaviour;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Browsers, AtspiBrowserUrlMisbehaviour,
+    testing::Values(
+        Misbehaviour{"HangsOnChildren", behaving(&FakeBehaviour::hangOn, "GetChildren"),
+                     std::nullopt},
+        Misbehaviour{"HangingSearchFallsBackToTheWalk",
+                     behaving(&FakeBehaviour::hangOn, "GetMatches"),
+                     "https://example.org/page?q=1#top"},
+        Misbehaviour{"ExitsOnState", behaving(&FakeBehaviour::exitOn, "GetState"), std::nullopt},
+        Misbehaviour{"ExitsOnSearch", behaving(&FakeBehaviour::exitOn, "GetMatches"), std::nullopt},
+        Misbehaviour{"MalformedChildren", behaving(&FakeBehaviour::malformedOn, "GetChildren"),
+                     std::nullopt},
+        Misbehaviour{"MalformedState", behaving(&FakeBehaviour::malformedOn, "GetState"),
+                     std::nullopt},
+        Misbehaviour{"MalformedAttributes", behaving(&FakeBehaviour::malformedOn, "GetAttributes"),
+                     std::nullopt},
+        Misbehaviour{"MalformedSearchFallsBackToTheWalk",
+                     behaving(&FakeBehaviour::malformedOn, "GetMatches"),
+                     "https://example.org/page?q=1#top"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(AtspiBrowserUrl, NoUrlWithoutTheAccessibilityServices)
+{
+    FakeAtspiDesktop withoutLauncher(servicesOptions(false, true));
+    withoutLauncher.addApplication(trees::firefox());
+    EXPECT_EQ(urlOn(withoutLauncher), std::nullopt);
+
+    FakeAtspiDesktop withoutRegistry(servicesOptions(true, false));
+    withoutRegistry.addApplication(trees::firefox());
+    EXPECT_EQ(urlOn(withoutRegistry), std::nullopt);
+
+    AtspiBrowserUrl noBus(optionsFor(QStringLiteral("unix:path=/nonexistent/ondrel-test-bus")));
+    EXPECT_EQ(noBus.currentURL(ownPid(), "firefox"), std::nullopt);
+}
+
+TEST(AtspiBrowserUrl, TheBusAddressVariableWinsOverTheLauncher)
+{
+    FakeAtspiDesktop desktop(servicesOptions(false, true));
+    desktop.addApplication(trees::firefox());
+    ::setenv("AT_SPI_BUS_ADDRESS", desktop.address().toLocal8Bit().constData(), 1);
+    const auto url = urlOn(desktop);
+    ::unsetenv("AT_SPI_BUS_ADDRESS");
+
+    EXPECT_EQ(url, "https://example.org/page?q=1#top");
+}
+
+} // namespace
+} // namespace ondrel::test

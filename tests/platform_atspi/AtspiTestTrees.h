@@ -1,0 +1,131 @@
+#pragma once
+
+#include "FakeAtspiDesktop.h"
+
+#include "platform/linux/AtspiBus.h"
+
+#include <initializer_list>
+
+// Builders for the trees the browsers expose, trimmed to what the look-ups walk through.
+namespace ondrel::test::trees {
+
+namespace AtspiRole = ondrel::platform::x11::AtspiRole;
+namespace AtspiState = ondrel::platform::x11::AtspiState;
+
+inline constexpr std::uint32_t panelRole = 39;
+inline constexpr std::uint32_t pushButtonRole = 43;
+inline constexpr std::uint32_t scrollPaneRole = 49;
+inline constexpr std::uint32_t toolBarRole = 63;
+
+inline std::uint64_t statesOf(std::initializer_list<int> states)
+{
+    std::uint64_t bits = 0;
+    for (const auto state : states) {
+        bits |= std::uint64_t{1} << state;
+    }
+    return bits;
+}
+
+inline FakeNode node(std::uint32_t role, const QString& roleName,
+                     std::initializer_list<int> states = {AtspiState::showing})
+{
+    FakeNode result;
+    result.role = role;
+    result.roleName = roleName;
+    result.states = statesOf(states);
+    return result;
+}
+
+inline FakeNode application(const QString& name)
+{
+    auto result = node(AtspiRole::application, QStringLiteral("application"), {});
+    result.name = name;
+    return result;
+}
+
+inline FakeNode window(const QString& title, std::initializer_list<int> states)
+{
+    auto result = node(AtspiRole::frame, QStringLiteral("frame"), states);
+    result.name = title;
+    return result;
+}
+
+inline FakeNode document(const QString& docUrl, const QString& uri, bool showing = true)
+{
+    auto result =
+        node(AtspiRole::documentWeb, QStringLiteral("document web"),
+             showing ? std::initializer_list<int>{AtspiState::showing, AtspiState::visible}
+                     : std::initializer_list<int>{});
+    result.document =
+        QMap<QString, QString>{{QStringLiteral("MimeType"), QStringLiteral("text/html")}};
+    if (!docUrl.isNull()) {
+        result.document->insert(QStringLiteral("DocURL"), docUrl);
+    }
+    if (!uri.isNull()) {
+        result.document->insert(QStringLiteral("URI"), uri);
+    }
+    return result;
+}
+
+inline FakeNode textNode(std::uint32_t role, const QString& roleName, const QString& text,
+                         std::initializer_list<int> states = {AtspiState::showing})
+{
+    auto result = node(role, roleName, states);
+    result.text = text;
+    return result;
+}
+
+// Firefox: an older window behind the active one; in the active window the toolbar with the
+// address bar, a preloaded hidden new-tab page, then the page with an iframe.
+inline FakeTree firefox(const QString& pageUrl = QStringLiteral("https://example.org/page?q=1#top"))
+{
+    FakeTree tree;
+    tree.add(QStringLiteral("root"), application(QStringLiteral("Firefox")));
+    tree.add(QStringLiteral("old"),
+             window(QStringLiteral("Old — Mozilla Firefox"), {AtspiState::showing}),
+             QStringLiteral("root"));
+    tree.add(QStringLiteral("oldPage"), document(QStringLiteral("https://old.example/"), {}),
+             QStringLiteral("old"));
+    tree.add(
+        QStringLiteral("window"),
+        window(QStringLiteral("Page — Mozilla Firefox"), {AtspiState::active, AtspiState::showing}),
+        QStringLiteral("root"));
+    tree.add(QStringLiteral("toolbar"), node(toolBarRole, QStringLiteral("tool bar")),
+             QStringLiteral("window"));
+    tree.add(QStringLiteral("addressBar"),
+             textNode(11, QStringLiteral("combo box"), QStringLiteral("example.org/page"),
+                      {AtspiState::showing, AtspiState::editable}),
+             QStringLiteral("toolbar"));
+    tree.add(QStringLiteral("panel"), node(panelRole, QStringLiteral("panel")),
+             QStringLiteral("window"));
+    tree.add(QStringLiteral("newTab"), document(QStringLiteral("about:newtab"), {}, false),
+             QStringLiteral("panel"));
+    tree.add(QStringLiteral("pane"), node(scrollPaneRole, QStringLiteral("scroll pane")),
+             QStringLiteral("panel"));
+    tree.add(QStringLiteral("page"), document(pageUrl, {}), QStringLiteral("pane"));
+    tree.add(QStringLiteral("iframe"), document(QStringLiteral("https://ads.example/"), {}),
+             QStringLiteral("page"));
+    return tree;
+}
+
+// Chromium: no window marked active; helper windows without a title beside the real ones.
+inline FakeTree chromium(std::initializer_list<std::pair<QString, QString>> windows)
+{
+    FakeTree tree;
+    tree.add(QStringLiteral("root"), application(QStringLiteral("Chromium")));
+    int index = 0;
+    for (const auto& [title, uri] : windows) {
+        const auto id = QStringLiteral("window%1").arg(index);
+        const auto helper = QStringLiteral("helper%1").arg(index++);
+        tree.add(id, window(title, {AtspiState::showing, AtspiState::visible}),
+                 QStringLiteral("root"));
+        tree.add(id + QStringLiteral("Page"), document({}, uri), id);
+        tree.add(helper, window({}, {AtspiState::showing, AtspiState::visible}),
+                 QStringLiteral("root"));
+        tree.add(helper + QStringLiteral("Page"), document({}, QStringLiteral("about:blank")),
+                 helper);
+    }
+    return tree;
+}
+
+} // namespace ondrel::test::trees
