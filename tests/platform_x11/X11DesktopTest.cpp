@@ -1,0 +1,380 @@
+// End-to-end tests of the X11 backend on a real X server with real programs. Run through
+// tests/e2e/run-in-desktop.sh, which provides the display, a window manager and a
+// temporary HOME.
+#include "DesktopTestSupport.h"
+
+#include "platform/linux/X11Connection.h"
+#include "platform/linux/X11Hotkeys.h"
+#include "platform/linux/X11KeyboardEvents.h"
+#include "platform/linux/X11KeyboardLayout.h"
+#include "platform/linux/X11Keymap.h"
+#include "platform/linux/X11Pasteboard.h"
+#include "platform/linux/X11Workspace.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace ondrel::platform::x11 {
+namespace {
+
+using namespace std::chrono_literals;
+using test::BackgroundProcess;
+using test::runProcess;
+using test::spinFor;
+using test::spinUntil;
+
+std::shared_ptr<X11Connection> g_connection;
+
+std::vector<std::byte> bytes(const QByteArray& data)
+{
+    const auto* begin = reinterpret_cast<const std::byte*>(data.constData());
+    return {begin, begin + data.size()};
+}
+
+QByteArray toQByteArray(const std::vector<std::byte>& data)
+{
+    return QByteArray(reinterpret_cast<const char*>(data.data()),
+                      static_cast<qsizetype>(data.size()));
+}
+
+QByteArray md5(const QByteArray& data)
+{
+    return QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex();
+}
+
+// What another program sees on the clipboard: every target xclip lists and its bytes.
+std::map<std::string, QByteArray> clipboardSeenByXclip()
+{
+    std::map<std::string, QByteArray> seen;
+    const auto targets = runProcess("xclip", {"-o", "-selection", "clipboard", "-t", "TARGETS"});
+    if (targets.exitCode != 0)
+        return seen;
+    for (const auto& line : targets.output.split('\n')) {
+        const auto target = line.trimmed().toStdString();
+        if (target.empty() || target == "TARGETS" || target == "TIMESTAMP" || target == "MULTIPLE")
+            continue;
+        seen[target] = runProcess("xclip", {"-o", "-selection", "clipboard", "-t",
+                                            QString::fromStdString(target)})
+                           .output;
+    }
+    return seen;
+}
+
+// Puts data on the clipboard with xclip, which then owns it until someone else does.
+std::unique_ptr<BackgroundProcess> xclipOwning(const QString& file, const QString& type = {})
+{
+    QStringList arguments{"-selection", "clipboard", "-i", file};
+    if (!type.isEmpty())
+        arguments << "-t" << type;
+    auto owner = std::make_unique<BackgroundProcess>("xclip", arguments);
+    X11Pasteboard probe(g_connection);
+    spinUntil([&] { return !probe.items().empty(); }, 5s);
+    return owner;
+}
+
+class X11Desktop : public testing::Test
+{
+protected:
+    QString writeTemporary(const QString& name, const QByteArray& data)
+    {
+        const auto path = m_directory.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(data);
+        return path;
+    }
+
+    QTemporaryDir m_directory;
+};
+
+// --- workspace -------------------------------------------------------------------------
+
+struct FrontmostCase
+{
+    const char* name;
+    QString program;
+    QStringList arguments;
+    std::string id;
+    std::chrono::seconds limit;
+};
+
+class Frontmost : public X11Desktop, public testing::WithParamInterface<FrontmostCase>
+{};
+
+TEST_P(Frontmost, IsTheActiveWindowsApplication)
+{
+    X11Workspace workspace(g_connection);
+    auto arguments = GetParam().arguments;
+    arguments.replaceInStrings("<dir>", m_directory.path());
+    BackgroundProcess program(GetParam().program, arguments);
+    std::optional<RunningApplication> front;
+    const bool found = spinUntil(
+        [&] {
+            front = workspace.frontmostApplication();
+            return front && front->bundleIdentifier == GetParam().id;
+        },
+        GetParam().limit);
+    ASSERT_TRUE(found) << "frontmost: "
+                       << (front ? front->bundleIdentifier.value_or("(no id)") : "(none)");
+    EXPECT_GT(front->processIdentifier, 0);
+    EXPECT_TRUE(front->localizedName && !front->localizedName->empty());
+
+    const auto running = workspace.runningApplications();
+    EXPECT_EQ(std::count_if(running.begin(), running.end(),
+                            [&](auto& app) { return app.bundleIdentifier == GetParam().id; }),
+              1);
+    const auto instances = workspace.runningApplications(GetParam().id);
+    ASSERT_FALSE(instances.empty());
+    EXPECT_EQ(instances.front().processIdentifier, front->processIdentifier);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Programs, Frontmost,
+    testing::Values(
+        FrontmostCase{"xterm", "xterm", {}, "debian-xterm", 20s},
+        // zenity has no desktop entry; its window class stands in for an application ID.
+        FrontmostCase{"zenity", "zenity", {"--info", "--text", "frontmost"}, "wmclass:Zenity", 20s},
+        FrontmostCase{"firefox",
+                      "firefox-esr",
+                      {"--no-remote", "--profile", "<dir>", "about:blank"},
+                      "firefox-esr",
+                      90s},
+        FrontmostCase{"chromium",
+                      "chromium",
+                      {"--no-sandbox", "--user-data-dir=<dir>", "--no-first-run",
+                       "--disable-background-networking", "--disable-component-update",
+                       "--disable-sync", "--disable-gpu", "about:blank"},
+                      "chromium",
+                      90s}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(X11Desktop, NoActiveWindowMeansNoFrontmostApplication)
+{
+    X11Workspace workspace(g_connection);
+    // No program of ours has a window now; openbox then activates nothing.
+    ASSERT_TRUE(spinUntil([&] { return !workspace.frontmostApplication(); }, 10s));
+    EXPECT_EQ(workspace.applicationInfo("/usr/share/applications/debian-xterm.desktop"),
+              (ApplicationInfo{"debian-xterm", "XTerm", "mini.xterm"}));
+}
+
+// --- clipboard -------------------------------------------------------------------------
+
+TEST_F(X11Desktop, TextOwnedByAnotherProgramIsSnapshottedAndRestored)
+{
+    const QByteArray text = "Gr\xC3\xBC\xC3\x9F"
+                            "e aus xclip\n";
+    auto owner = xclipOwning(writeTemporary("text", text));
+    X11Pasteboard pasteboard(g_connection);
+    const auto snapshot = pasteboard.items();
+    ASSERT_EQ(snapshot.size(), 1u);
+    const auto before = clipboardSeenByXclip();
+    ASSERT_FALSE(before.empty());
+    for (const auto& entry : snapshot.front())
+        EXPECT_EQ(toQByteArray(entry.data), text) << entry.type;
+
+    ASSERT_TRUE(pasteboard.writeItem({{"text/plain;charset=utf-8", bytes("rule text")}}));
+    ASSERT_TRUE(pasteboard.writeItem(snapshot.front()));
+    EXPECT_EQ(clipboardSeenByXclip(), before);
+}
+
+TEST_F(X11Desktop, LargeImageRoundTripsByteExactInPieces)
+{
+    QByteArray image("\x89PNG\r\n\x1A\n", 8);
+    image.resize(5 * 1024 * 1024);
+    for (qsizetype i = 8; i < image.size(); i += 4) {
+        const auto value = QRandomGenerator::global()->generate();
+        std::memcpy(image.data() + i, &value, std::min<qsizetype>(4, image.size() - i));
+    }
+    auto owner = xclipOwning(writeTemporary("image.png", image), "image/png");
+    X11Pasteboard pasteboard(g_connection);
+    const auto snapshot = pasteboard.items();
+    ASSERT_EQ(snapshot.size(), 1u);
+    ASSERT_EQ(snapshot.front().size(), 1u);
+    EXPECT_EQ(snapshot.front().front().type, "image/png");
+    EXPECT_EQ(md5(toQByteArray(snapshot.front().front().data)), md5(image));
+
+    pasteboard.clearContents();
+    ASSERT_TRUE(pasteboard.writeItem(snapshot.front()));
+    const auto seen = clipboardSeenByXclip();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(md5(seen.at("image/png")), md5(image));
+}
+
+TEST_F(X11Desktop, WrittenTextIsServedUnderTheTextTargetsAndItsReadingIsNoticed)
+{
+    X11Pasteboard pasteboard(g_connection);
+    int requests = 0;
+    pasteboard.setContentRequestedHandler([&] { ++requests; });
+    const QByteArray text = "caf\xC3\xA9";
+    ASSERT_TRUE(pasteboard.writeItem(
+        {{"text/rtf", bytes("{\\rtf1 caf\\'e9}")}, {"text/plain;charset=utf-8", bytes(text)}}));
+    EXPECT_FALSE(pasteboard.contentWasRequested());
+
+    const auto targets = runProcess("xclip", {"-o", "-selection", "clipboard", "-t", "TARGETS"});
+    for (const char* target : {"text/rtf", "application/rtf", "text/plain;charset=utf-8",
+                               "UTF8_STRING", "STRING", "TEXT", "text/plain", "TIMESTAMP"})
+        EXPECT_TRUE(targets.output.split('\n').contains(target)) << target;
+    spinFor(100ms);
+    EXPECT_FALSE(pasteboard.contentWasRequested()) << "asking for the list is not pasting";
+
+    auto read = [](const char* target) {
+        return runProcess("xclip", {"-o", "-selection", "clipboard", "-t", target}).output;
+    };
+    EXPECT_EQ(read("UTF8_STRING"), text);
+    EXPECT_EQ(read("STRING"), QByteArray("caf\xE9"));
+    EXPECT_EQ(read("application/rtf"), QByteArray("{\\rtf1 caf\\'e9}"));
+    EXPECT_TRUE(pasteboard.contentWasRequested());
+    EXPECT_TRUE(spinUntil([&] { return requests == 3; }, 2s)) << requests;
+    EXPECT_EQ(pasteboard.items(),
+              (std::vector<PasteboardItem>{{{"text/rtf", bytes("{\\rtf1 caf\\'e9}")},
+                                            {"text/plain;charset=utf-8", bytes(text)}}}));
+
+    pasteboard.clearContents();
+    EXPECT_FALSE(pasteboard.contentWasRequested());
+    EXPECT_TRUE(pasteboard.items().empty());
+    EXPECT_TRUE(clipboardSeenByXclip().empty());
+}
+
+TEST_F(X11Desktop, AnOwnerThatNeverAnswersCostsOnlyTheTimeLimit)
+{
+    // A second client takes the clipboard and never looks at its events.
+    auto silent = X11Connection::open();
+    ASSERT_TRUE(silent);
+    auto* c = silent->xcb();
+    const auto window = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, silent->root(), 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_set_selection_owner(c, window, silent->atom("CLIPBOARD"), XCB_CURRENT_TIME);
+    ASSERT_TRUE(silent->sync());
+
+    X11Pasteboard pasteboard(g_connection);
+    pasteboard.setTimeouts(200ms, 500ms);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(pasteboard.items().empty());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    // Taking the clipboard over still works.
+    EXPECT_TRUE(pasteboard.writeItem({{"text/plain;charset=utf-8", bytes("mine")}}));
+}
+
+// --- keystroke -------------------------------------------------------------------------
+
+TEST_F(X11Desktop, PasteKeystrokeReachesZenityWithExactlyControlWhileShiftAndSuperAreHeld)
+{
+    X11Workspace workspace(g_connection);
+    X11Pasteboard pasteboard(g_connection);
+    X11KeyboardEvents keyboard(g_connection);
+    ASSERT_TRUE(keyboard.hasXTest());
+
+    QProcess zenity;
+    zenity.start("zenity", {"--entry", "--title", "paste target"});
+    ASSERT_TRUE(spinUntil(
+        [&] {
+            const auto front = workspace.frontmostApplication();
+            return front && front->processIdentifier == zenity.processId();
+        },
+        20s));
+    spinFor(500ms); // let the entry take the focus
+
+    const std::string text = "pasted by Ondrel";
+    ASSERT_TRUE(pasteboard.writeItem(
+        {{"text/plain;charset=utf-8", bytes(QByteArray::fromStdString(text))}}));
+    ASSERT_EQ(runProcess("xdotool", {"keydown", "shift", "super"}).exitCode, 0);
+    EXPECT_TRUE(keyboard.postPasteKeystroke());
+    ASSERT_TRUE(spinUntil([&] { return pasteboard.contentWasRequested(); }, 5s));
+    spinFor(300ms);
+    ASSERT_EQ(runProcess("xdotool", {"keyup", "super", "shift"}).exitCode, 0);
+    ASSERT_EQ(runProcess("xdotool", {"key", "Return"}).exitCode, 0);
+    ASSERT_TRUE(spinUntil([&] { return zenity.state() == QProcess::NotRunning; }, 10s));
+    EXPECT_EQ(zenity.readAllStandardOutput().trimmed().toStdString(), text);
+}
+
+// --- hotkeys and layout ----------------------------------------------------------------
+
+constexpr std::uint32_t kKeyV = 9;
+constexpr std::uint32_t kCommandShift = 0x300;
+
+TEST_F(X11Desktop, ACombinationAnotherClientHoldsFailsAndOursFiresOncePerPress)
+{
+    X11Hotkeys hotkeys(g_connection);
+    X11KeyboardLayout layout(g_connection);
+    std::vector<KeyEvent> events;
+    hotkeys.installEventHandler([&](const KeyEvent& event) {
+        events.push_back(event);
+        return noErr;
+    });
+    hotkeys.addEventTypes({KeyEventKind::hotKeyPressed, KeyEventKind::hotKeyReleased});
+    const HotKeyID id{0x48544B59, 1};
+    HotKeyRef ref = 0;
+    {
+        // Another client grabs Super+Shift+V first.
+        auto other = X11Connection::open();
+        ASSERT_TRUE(other);
+        const auto keycode = *other->keymap().keycodeForKeysym(0x76); // 'v'
+        ASSERT_EQ(other->grabKey(keycode, 0x40 | 0x01), X11Connection::GrabResult::grabbed);
+        EXPECT_TRUE(layout.isTakenBySystem(kKeyV, kCommandShift));
+        EXPECT_EQ(hotkeys.registerEventHotKey(kKeyV, kCommandShift, id, ref), eventHotKeyExistsErr);
+        EXPECT_EQ(ref, 0u);
+    }
+    EXPECT_FALSE(layout.isTakenBySystem(kKeyV, kCommandShift));
+    ASSERT_EQ(hotkeys.registerEventHotKey(kKeyV, kCommandShift, id, ref), noErr);
+    EXPECT_NE(ref, 0u);
+    EXPECT_FALSE(layout.isTakenBySystem(kKeyV, kCommandShift)) << "our own grab is not taken";
+
+    ASSERT_EQ(runProcess("xdotool", {"key", "super+shift+v"}).exitCode, 0);
+    ASSERT_TRUE(spinUntil([&] { return events.size() >= 2; }, 3s));
+    spinFor(200ms);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].kind, KeyEventKind::hotKeyPressed);
+    EXPECT_EQ(events[0].hotKeyID, id);
+    EXPECT_EQ(events[1].kind, KeyEventKind::hotKeyReleased);
+    EXPECT_EQ(events[1].hotKeyID, id);
+
+    // With Num Lock on the same combination still fires; with the kinds removed nothing does.
+    events.clear();
+    ASSERT_EQ(runProcess("xdotool", {"key", "Num_Lock", "super+shift+v", "Num_Lock"}).exitCode, 0);
+    ASSERT_TRUE(spinUntil([&] { return events.size() >= 2; }, 3s));
+    hotkeys.removeEventTypes({KeyEventKind::hotKeyPressed, KeyEventKind::hotKeyReleased});
+    events.clear();
+    ASSERT_EQ(runProcess("xdotool", {"key", "super+shift+v"}).exitCode, 0);
+    spinFor(300ms);
+    EXPECT_TRUE(events.empty());
+
+    EXPECT_EQ(hotkeys.unregisterEventHotKey(ref), noErr);
+    EXPECT_EQ(hotkeys.unregisterEventHotKey(ref), eventHotKeyInvalidErr);
+}
+
+TEST_F(X11Desktop, KeyPositionsTypeTheCharactersOfTheCurrentLayout)
+{
+    X11KeyboardLayout layout(g_connection);
+    EXPECT_EQ(layout.characterForKeyCode(0), "a");
+    EXPECT_EQ(layout.characterForKeyCode(9), "v");
+    EXPECT_EQ(layout.characterForKeyCode(0x12), "1");
+    EXPECT_EQ(layout.characterForKeyCode(0x2B), ",");
+    EXPECT_EQ(layout.characterForKeyCode(36), std::nullopt);   // Return
+    EXPECT_EQ(layout.characterForKeyCode(0x3F), std::nullopt); // fn
+    EXPECT_TRUE(layout.systemShortcuts().empty());
+}
+
+} // namespace
+} // namespace ondrel::platform::x11
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    ondrel::platform::x11::g_connection = ondrel::platform::x11::X11Connection::open();
+    if (!ondrel::platform::x11::g_connection) {
+        fprintf(stderr, "no X server (run through tests/e2e/run-in-desktop.sh)\n");
+        return 1;
+    }
+    const int result = RUN_ALL_TESTS();
+    ondrel::platform::x11::g_connection.reset();
+    return result;
+}
