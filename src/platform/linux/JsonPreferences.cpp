@@ -232,7 +232,7 @@ void JsonPreferences::load()
         return;
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        keepAside("it cannot be read: " + file.errorString().toStdString());
+        keepAside("cannot read it: " + file.errorString().toStdString());
         return;
     }
     const QByteArray bytes = file.readAll();
@@ -240,7 +240,7 @@ void JsonPreferences::load()
         m_values = parseObject(bytes.toStdString());
     } catch (const std::exception& error) {
         m_values.clear();
-        keepAside(std::string("it is not a valid preferences file: ") + error.what());
+        keepAside(std::string("not a JSON object: ") + error.what());
     }
 }
 
@@ -262,14 +262,15 @@ void JsonPreferences::keepAside(const std::string& reason)
     if (error) {
         m_writable = false;
         qCWarning(desktopLog).noquote()
-            << "preferences" << qPath(m_path) << "ignored because" << QString::fromStdString(reason)
-            << "; it could not be moved aside (" << QString::fromStdString(error.message())
-            << "), so changes will not be saved";
+            << QStringLiteral("preferences %1 ignored (%2); it could not be moved aside (%3), so "
+                              "changes will not be saved")
+                   .arg(qPath(m_path), QString::fromStdString(reason),
+                        QString::fromStdString(error.message()));
         return;
     }
     qCWarning(desktopLog).noquote()
-        << "preferences" << qPath(m_path) << "ignored because" << QString::fromStdString(reason)
-        << "; kept as" << qPath(aside) << "and starting empty";
+        << QStringLiteral("preferences %1 ignored (%2); kept as %3, starting empty")
+               .arg(qPath(m_path), QString::fromStdString(reason), qPath(aside));
 }
 
 void JsonPreferences::save()

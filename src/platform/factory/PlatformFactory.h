@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace ondrel::platform {
+
+enum class BackendKind
+{
+    x11,
+    fake
+};
+
+// The desktop the backend needs cannot be reached (no X display, for instance).
+class PlatformUnavailable : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// The backend ONDREL_PLATFORM names: "fake", or "linux" (also when unset). Any other value
+/// gives the default and one warning line.
+BackendKind backendFromEnvironment();
+/// Builds the backend ONDREL_PLATFORM names. Construct it on the main thread, after the
+/// QApplication. Throws PlatformUnavailable with a message for the user when it cannot start.
+std::unique_ptr<Platform> createPlatform();
+/// Builds the given backend. The fake one runs its virtual clock at real speed from the Qt
+/// event loop, so a whole program can run on it.
+std::unique_ptr<Platform> createPlatform(BackendKind kind);
+
+} // namespace ondrel::platform
