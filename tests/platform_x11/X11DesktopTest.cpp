@@ -362,6 +362,73 @@ TEST_F(X11Desktop, KeyPositionsTypeTheCharactersOfTheCurrentLayout)
     EXPECT_TRUE(layout.systemShortcuts().empty());
 }
 
+TEST_F(X11Desktop, AfterALayoutChangeKeysKeepTheirPositionsAndTheHotkeyKeepsWorking)
+{
+    X11Hotkeys hotkeys(g_connection);
+    X11KeyboardLayout layout(g_connection);
+    int presses = 0;
+    hotkeys.installEventHandler([&](const KeyEvent& event) {
+        presses += event.kind == KeyEventKind::hotKeyPressed;
+        return noErr;
+    });
+    hotkeys.addEventTypes({KeyEventKind::hotKeyPressed});
+    HotKeyRef ref = 0;
+    ASSERT_EQ(hotkeys.registerEventHotKey(kKeyV, kCommandShift, {1, 2}, ref), noErr);
+
+    // Dvorak types "k" at the V position and puts "v" where "." is on US keyboards.
+    ASSERT_EQ(runProcess("setxkbmap", {"us", "-variant", "dvorak"}).exitCode, 0);
+    EXPECT_TRUE(spinUntil([&] { return layout.characterForKeyCode(kKeyV) == "k"; }, 3s));
+    EXPECT_EQ(layout.characterForKeyCode(0x2F), "v");
+    EXPECT_EQ(g_connection->keymap().keycodeForKeysym(0x76), 60);
+
+    // The shortcut stays on its key: Super+Shift+<the key at V> fires, whatever it types.
+    ASSERT_EQ(runProcess("xdotool", {"key", "super+shift+k"}).exitCode, 0);
+    EXPECT_TRUE(spinUntil([&] { return presses == 1; }, 3s));
+
+    ASSERT_EQ(runProcess("setxkbmap", {"us"}).exitCode, 0);
+    EXPECT_TRUE(spinUntil([&] { return layout.characterForKeyCode(kKeyV) == "v"; }, 3s));
+    ASSERT_EQ(runProcess("xdotool", {"key", "super+shift+v"}).exitCode, 0);
+    EXPECT_TRUE(spinUntil([&] { return presses == 2; }, 3s));
+}
+
+TEST_F(X11Desktop, AHotkeyPressCanPasteIntoTheFocusedWindowWhileTheKeysAreStillDown)
+{
+    X11Workspace workspace(g_connection);
+    X11Pasteboard pasteboard(g_connection);
+    X11KeyboardEvents keyboard(g_connection);
+    X11Hotkeys hotkeys(g_connection);
+    QProcess zenity;
+    zenity.start("zenity", {"--entry", "--title", "hotkey target"});
+    ASSERT_TRUE(spinUntil(
+        [&] {
+            const auto front = workspace.frontmostApplication();
+            return front && front->processIdentifier == zenity.processId();
+        },
+        20s));
+    spinFor(500ms);
+
+    // What the application does on a press: put the text up and type Ctrl+V, with the
+    // user's Super+Shift+V still held down.
+    const QByteArray text = "from the hotkey";
+    hotkeys.installEventHandler([&](const KeyEvent& event) {
+        if (event.kind == KeyEventKind::hotKeyPressed) {
+            pasteboard.writeItem({{"text/plain;charset=utf-8", bytes(text)}});
+            keyboard.postPasteKeystroke();
+        }
+        return noErr;
+    });
+    hotkeys.addEventTypes({KeyEventKind::hotKeyPressed});
+    HotKeyRef ref = 0;
+    ASSERT_EQ(hotkeys.registerEventHotKey(kKeyV, kCommandShift, {1, 3}, ref), noErr);
+    ASSERT_EQ(runProcess("xdotool", {"keydown", "super+shift+v"}).exitCode, 0);
+    EXPECT_TRUE(spinUntil([&] { return pasteboard.contentWasRequested(); }, 5s));
+    spinFor(300ms);
+    ASSERT_EQ(runProcess("xdotool", {"keyup", "v", "shift", "super"}).exitCode, 0);
+    ASSERT_EQ(runProcess("xdotool", {"key", "Return"}).exitCode, 0);
+    ASSERT_TRUE(spinUntil([&] { return zenity.state() == QProcess::NotRunning; }, 10s));
+    EXPECT_EQ(zenity.readAllStandardOutput().trimmed(), text);
+}
+
 } // namespace
 } // namespace ondrel::platform::x11
 

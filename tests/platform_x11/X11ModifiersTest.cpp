@@ -162,5 +162,13 @@ TEST(PasteKeySequence, ReleasesHeldKeysAroundControlV)
     EXPECT_EQ(pasteKeySequence({50, 133}, 37, 55), expected);
 }
 
+TEST(PasteKeySequence, ReleasesAHeldVFirstAndLeavesItUp)
+{
+    const std::vector<FakeKey> expected{
+        {false, 55}, {false, 133}, {true, 37}, {true, 55}, {false, 55}, {false, 37}, {true, 133},
+    };
+    EXPECT_EQ(pasteKeySequence({133}, 37, 55, true), expected);
+}
+
 } // namespace
 } // namespace ondrel::platform::x11

@@ -55,7 +55,8 @@ bool X11KeyboardEvents::postPasteKeystroke()
     const auto held = heldModifierKeycodes(down, modifierMap, keymap.roles());
 
     std::vector<xcb_void_cookie_t> cookies;
-    for (const auto& key : pasteKeySequence(held, control, v)) {
+    const bool vIsDown = (down[v / 8] >> (v % 8)) & 1u;
+    for (const auto& key : pasteKeySequence(held, control, v, vIsDown)) {
         cookies.push_back(
             xcb_test_fake_input_checked(c, key.press ? XCB_KEY_PRESS : XCB_KEY_RELEASE, key.keycode,
                                         XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0, 0));

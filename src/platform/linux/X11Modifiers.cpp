@@ -129,10 +129,13 @@ std::vector<std::uint8_t> heldModifierKeycodes(const KeyBitmap& down, const Modi
 }
 
 std::vector<FakeKey> pasteKeySequence(const std::vector<std::uint8_t>& heldModifiers,
-                                      std::uint8_t controlKeycode, std::uint8_t vKeycode)
+                                      std::uint8_t controlKeycode, std::uint8_t vKeycode,
+                                      bool vIsDown)
 {
     std::vector<FakeKey> sequence;
-    sequence.reserve(heldModifiers.size() * 2 + 4);
+    sequence.reserve(heldModifiers.size() * 2 + 5);
+    if (vIsDown)
+        sequence.push_back({false, vKeycode});
     for (const auto keycode : heldModifiers)
         sequence.push_back({false, keycode});
     sequence.push_back({true, controlKeycode});

@@ -75,8 +75,11 @@ struct FakeKey
 };
 
 /// Control+V as the target must see it: every held modifier key released first, Control
-/// and V typed, then the held keys pressed again so the user's hands stay in charge.
+/// and V typed, then the held keys pressed again so the user's hands stay in charge. A V key
+/// still down (the hotkey's own key) is released first and left up: the server ignores a
+/// press of a key that is already down, and pressing it again would type a "v".
 std::vector<FakeKey> pasteKeySequence(const std::vector<std::uint8_t>& heldModifiers,
-                                      std::uint8_t controlKeycode, std::uint8_t vKeycode);
+                                      std::uint8_t controlKeycode, std::uint8_t vKeycode,
+                                      bool vIsDown = false);
 
 } // namespace ondrel::platform::x11
