@@ -84,12 +84,12 @@ void HotkeyCoordinator::smartPastePressed()
 void HotkeyCoordinator::startPress()
 {
     m_isPasting = true;
-    performSmartPaste([self = shared_from_this()] {
-        if (self->m_waitingPresses > 0) {
-            --self->m_waitingPresses;
-            self->startPress();
+    performSmartPaste([this] {
+        if (m_waitingPresses > 0) {
+            --m_waitingPresses;
+            startPress();
         } else {
-            self->m_isPasting = false;
+            m_isPasting = false;
         }
     });
 }
@@ -98,24 +98,44 @@ void HotkeyCoordinator::performSmartPaste(std::function<void()> done)
 {
     if (!done)
         done = [] {};
+    // A smart paste keeps its coordinator alive until it ends. The continuations hold it only
+    // weakly, so that dropping them (an executor that goes away first) never destroys it
+    // while the services it uses may already be gone.
+    if (m_smartPastesUnderWay++ == 0)
+        m_keepAlive = shared_from_this();
+    const std::weak_ptr<HotkeyCoordinator> weak = weak_from_this();
     m_contextDetector.detectContext(
-        [self = shared_from_this(), done = std::move(done)](DetectedContext context) mutable {
+        [weak, done = std::move(done)](DetectedContext context) mutable {
+            const auto self = weak.lock();
+            if (!self)
+                return;
             std::optional<rules::Rule> rule =
                 rules::findMatchingRule(self->m_ruleStore.rules(), context.bundleID, context.url);
             if (!rule) {
-                done();
+                self->endSmartPaste(std::move(done));
                 return;
             }
             // The rule is the copy taken at matching time: edits made during the paste do not
             // change what is pasted or the name shown, and the stamp finds the rule by its id.
             const rules::Rule matched = std::move(*rule);
-            auto finished = [self, matched, done = std::move(done)]() mutable {
+            auto finished = [weak, matched, done = std::move(done)]() mutable {
+                const auto self = weak.lock();
+                if (!self)
+                    return;
                 self->m_ruleStore.markRuleUsed(matched);
                 self->setLastMatchedRuleName(matched.name);
-                done();
+                self->endSmartPaste(std::move(done));
             };
             self->m_pasteEngine.paste(matched.content, matched.contentType, std::move(finished));
         });
+}
+
+void HotkeyCoordinator::endSmartPaste(std::function<void()> done)
+{
+    // The caller holds a strong reference, so releasing ours here cannot destroy this yet.
+    if (--m_smartPastesUnderWay == 0)
+        m_keepAlive.reset();
+    done();
 }
 
 void HotkeyCoordinator::setLastMatchedRuleName(std::string name)

@@ -89,6 +89,7 @@ public:
 
 private:
     void startPress();
+    void endSmartPaste(std::function<void()> done);
     void setLastMatchedRuleName(std::string name);
 
     rules::RuleStore& m_ruleStore;
@@ -99,6 +100,8 @@ private:
     PasteEngine m_pasteEngine;
     std::optional<std::string> m_lastMatchedRuleName;
     bool m_isPasting = false;
+    std::size_t m_smartPastesUnderWay = 0;
+    std::shared_ptr<HotkeyCoordinator> m_keepAlive;
     std::size_t m_waitingPresses = 0;
     rules::ObserverList m_willChange;
     rules::ObserverList m_didChange;

@@ -64,6 +64,9 @@ protected:
         coordinator->registerHotkey();
     }
 
+    // Every smart paste runs to its end, so that nothing is left half done.
+    void TearDown() override { fake.executor().advance(10s); }
+
     HotkeyCoordinator::Services services()
     {
         auto services = HotkeyCoordinator::services(fake.platform(), keyboardShortcuts);
