@@ -1,4 +1,5 @@
 #include "Command.h"
+#include "ContextCommand.h"
 
 #include <array>
 #include <iomanip>
@@ -28,7 +29,8 @@ void printOverview(std::ostream& out)
 
 std::span<const Command* const> commands()
 {
-    static const std::array all = {&checkCommand(), &normalizeCommand(), &matchCommand()};
+    static const std::array all = {&checkCommand(), &normalizeCommand(), &matchCommand(),
+                                   &contextCommand()};
     return all;
 }
 
