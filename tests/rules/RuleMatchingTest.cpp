@@ -175,23 +175,31 @@ std::ostream& operator<<(std::ostream& out, const UrlCase& c)
     return out << c.label;
 }
 
-class MatchesUrlTest : public testing::TestWithParam<UrlCase>
+// Sets ICU's default locale (which "contains" follows) for one test, then restores it.
+class DefaultLocale
 {
-protected:
-    void SetUp() override
-    {
-        m_saved = icu::Locale::getDefault();
-        UErrorCode status = U_ZERO_ERROR;
-        icu::Locale::setDefault(icu::Locale("en_US"), status);
-    }
-    void TearDown() override
-    {
-        UErrorCode status = U_ZERO_ERROR;
-        icu::Locale::setDefault(m_saved, status);
-    }
+public:
+    explicit DefaultLocale(const char* locale) { use(locale); }
+    ~DefaultLocale() { set(m_saved); }
+    DefaultLocale(const DefaultLocale&) = delete;
+    DefaultLocale& operator=(const DefaultLocale&) = delete;
+
+    void use(const char* locale) { set(icu::Locale(locale)); }
 
 private:
-    icu::Locale m_saved;
+    static void set(const icu::Locale& locale)
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        icu::Locale::setDefault(locale, status);
+        ASSERT_TRUE(U_SUCCESS(status));
+    }
+
+    icu::Locale m_saved = icu::Locale::getDefault();
+};
+
+class MatchesUrlTest : public testing::TestWithParam<UrlCase>
+{
+    DefaultLocale m_locale{"en_US"};
 };
 
 TEST_P(MatchesUrlTest, Evaluates)
@@ -403,19 +411,10 @@ TEST(RegexCacheTest, ConcurrentCallersGetIdenticalResults)
 class ContainsLocaleTest : public testing::Test
 {
 protected:
-    void TearDown() override
-    {
-        UErrorCode status = U_ZERO_ERROR;
-        icu::Locale::setDefault(m_saved, status);
-    }
-    static void use(const char* locale)
-    {
-        UErrorCode status = U_ZERO_ERROR;
-        icu::Locale::setDefault(icu::Locale(locale), status);
-    }
+    void use(const char* locale) { m_locale.use(locale); }
 
 private:
-    icu::Locale m_saved = icu::Locale::getDefault();
+    DefaultLocale m_locale{"en_US"};
 };
 
 TEST_F(ContainsLocaleTest, PosixLocaleStillIgnoresCase)

@@ -1,5 +1,4 @@
 #include "Command.h"
-#include "Options.h"
 #include "RulesInput.h"
 
 #include <ostream>
@@ -10,16 +9,10 @@ namespace {
 
 int runCheck(Arguments args, Io io)
 {
-    auto parsed = parseCommandLine(checkCommand(), args, {}, 1, io);
-    if (auto* status = std::get_if<int>(&parsed))
+    const auto loaded = loadFileOperand(checkCommand(), args, io);
+    if (auto* status = std::get_if<int>(&loaded))
         return *status;
-    const auto& options = std::get<ParsedOptions>(parsed);
-
-    const auto storage = loadRules(
-        options.operands.empty() ? std::nullopt : std::optional(options.operands.front()), io);
-    if (!storage)
-        return exitRejected;
-    io.out << storage->rules.size() << " rules\n";
+    io.out << std::get<rules::RuleStorage>(loaded).rules.size() << " rules\n";
     return exitOk;
 }
 

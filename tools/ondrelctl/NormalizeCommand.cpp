@@ -1,5 +1,4 @@
 #include "Command.h"
-#include "Options.h"
 #include "RulesInput.h"
 
 #include "rules/RulesFile.h"
@@ -12,16 +11,10 @@ namespace {
 
 int runNormalize(Arguments args, Io io)
 {
-    auto parsed = parseCommandLine(normalizeCommand(), args, {}, 1, io);
-    if (auto* status = std::get_if<int>(&parsed))
+    const auto loaded = loadFileOperand(normalizeCommand(), args, io);
+    if (auto* status = std::get_if<int>(&loaded))
         return *status;
-    const auto& options = std::get<ParsedOptions>(parsed);
-
-    const auto storage = loadRules(
-        options.operands.empty() ? std::nullopt : std::optional(options.operands.front()), io);
-    if (!storage)
-        return exitRejected;
-    const std::string bytes = rules::RulesFile::encode(storage->rules);
+    const std::string bytes = rules::RulesFile::encode(std::get<rules::RuleStorage>(loaded).rules);
     io.out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return exitOk;
 }

@@ -1,5 +1,7 @@
 #include "RulesInput.h"
 
+#include "Options.h"
+
 #include "rules/FileAccess.h"
 #include "rules/JsonText.h"
 #include "rules/RuleStore.h"
@@ -29,6 +31,18 @@ std::optional<rules::RuleStorage> loadRules(std::optional<std::string_view> file
     if (auto* error = std::get_if<rules::RulesFileError>(&decoded))
         return reject(path.string() + ": " + error->description);
     return std::get<rules::RuleStorage>(std::move(decoded));
+}
+
+std::variant<rules::RuleStorage, int> loadFileOperand(const Command& command, Arguments args, Io io)
+{
+    auto parsed = parseCommandLine(command, args, {}, 1, io);
+    if (auto* status = std::get_if<int>(&parsed))
+        return *status;
+    const auto& operands = std::get<ParsedOptions>(parsed).operands;
+    auto storage = loadRules(operands.empty() ? std::nullopt : std::optional(operands.front()), io);
+    if (!storage)
+        return exitRejected;
+    return std::move(*storage);
 }
 
 } // namespace ondrel::ctl
