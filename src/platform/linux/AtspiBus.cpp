@@ -253,10 +253,9 @@ std::optional<QDBusConnection> AtspiBus::accessibilityBus(const AtspiDeadline& d
     return m_accessibilityConnected ? std::optional{bus} : std::nullopt;
 }
 
-std::optional<QDBusMessage> AtspiBus::call(const AtspiObject& object, const QString& interface,
-                                           const QString& method, const QVariantList& arguments,
-                                           const char* replySignature,
-                                           const AtspiDeadline& deadline)
+std::optional<QVariant> AtspiBus::call(const AtspiObject& object, const QString& interface,
+                                       const QString& method, const QVariantList& arguments,
+                                       const char* replySignature, const AtspiDeadline& deadline)
 {
     if (object.isNull() || deadline.expired()) {
         return std::nullopt;
@@ -272,7 +271,7 @@ std::optional<QDBusMessage> AtspiBus::call(const AtspiObject& object, const QStr
         reply.signature() != QLatin1String(replySignature)) {
         return std::nullopt;
     }
-    return reply;
+    return reply.arguments().at(0);
 }
 
 std::optional<std::vector<AtspiObject>> AtspiBus::applications(const AtspiDeadline& deadline)
@@ -296,7 +295,7 @@ std::optional<std::int64_t> AtspiBus::processId(const QString& service,
     if (!reply) {
         return std::nullopt;
     }
-    const std::int64_t pid = reply->arguments().at(0).toUInt();
+    const std::int64_t pid = reply->toUInt();
     // Only unique names are stable; a well-known name may change hands.
     if (service.startsWith(QLatin1Char(':'))) {
         std::lock_guard lock(m_cacheMutex);
@@ -308,33 +307,33 @@ std::optional<std::int64_t> AtspiBus::processId(const QString& service,
 std::optional<std::vector<AtspiObject>> AtspiBus::children(const AtspiObject& object,
                                                            const AtspiDeadline& deadline)
 {
-    const auto reply =
+    const auto value =
         call(object, accessibleInterface, QStringLiteral("GetChildren"), {}, "a(so)", deadline);
-    if (!reply) {
+    if (!value) {
         return std::nullopt;
     }
-    return readObjects(reply->arguments().at(0));
+    return readObjects(*value);
 }
 
 std::optional<std::uint32_t> AtspiBus::role(const AtspiObject& object,
                                             const AtspiDeadline& deadline)
 {
-    const auto reply =
+    const auto value =
         call(object, accessibleInterface, QStringLiteral("GetRole"), {}, "u", deadline);
-    if (!reply) {
+    if (!value) {
         return std::nullopt;
     }
-    return reply->arguments().at(0).toUInt();
+    return value->toUInt();
 }
 
 std::optional<QString> AtspiBus::roleName(const AtspiObject& object, const AtspiDeadline& deadline)
 {
-    const auto reply =
+    const auto value =
         call(object, accessibleInterface, QStringLiteral("GetRoleName"), {}, "s", deadline);
-    if (!reply) {
+    if (!value) {
         return std::nullopt;
     }
-    return reply->arguments().at(0).toString();
+    return value->toString();
 }
 
 std::optional<AtspiStates> AtspiBus::states(const AtspiObject& object,
@@ -345,7 +344,7 @@ std::optional<AtspiStates> AtspiBus::states(const AtspiObject& object,
     if (!reply) {
         return std::nullopt;
     }
-    const auto words = readUintArray(reply->arguments().at(0));
+    const auto words = readUintArray(*reply);
     AtspiStates states = 0;
     for (std::size_t i = 0; i < std::min<std::size_t>(words.size(), 2); ++i) {
         states |= static_cast<AtspiStates>(words[i]) << (32 * i);
@@ -360,7 +359,7 @@ std::optional<QString> AtspiBus::name(const AtspiObject& object, const AtspiDead
     if (!reply) {
         return std::nullopt;
     }
-    const auto value = reply->arguments().at(0).value<QDBusVariant>().variant();
+    const auto value = reply->value<QDBusVariant>().variant();
     if (value.metaType() != QMetaType::fromType<QString>()) {
         return std::nullopt;
     }
@@ -370,34 +369,34 @@ std::optional<QString> AtspiBus::name(const AtspiObject& object, const AtspiDead
 std::optional<QMap<QString, QString>> AtspiBus::attributes(const AtspiObject& object,
                                                            const AtspiDeadline& deadline)
 {
-    const auto reply =
+    const auto value =
         call(object, accessibleInterface, QStringLiteral("GetAttributes"), {}, "a{ss}", deadline);
-    if (!reply) {
+    if (!value) {
         return std::nullopt;
     }
-    return readStringMap(reply->arguments().at(0));
+    return readStringMap(*value);
 }
 
 std::optional<QMap<QString, QString>> AtspiBus::documentAttributes(const AtspiObject& object,
                                                                    const AtspiDeadline& deadline)
 {
-    const auto reply =
+    const auto value =
         call(object, documentInterface, QStringLiteral("GetAttributes"), {}, "a{ss}", deadline);
-    if (!reply) {
+    if (!value) {
         return std::nullopt;
     }
-    return readStringMap(reply->arguments().at(0));
+    return readStringMap(*value);
 }
 
 std::optional<QString> AtspiBus::text(const AtspiObject& object, const AtspiDeadline& deadline)
 {
     // An end offset of -1 means "to the end of the text".
-    const auto reply =
+    const auto value =
         call(object, textInterface, QStringLiteral("GetText"), {0, -1}, "s", deadline);
-    if (!reply) {
+    if (!value) {
         return std::nullopt;
     }
-    return reply->arguments().at(0).toString();
+    return value->toString();
 }
 
 std::optional<std::vector<AtspiObject>> AtspiBus::matches(const AtspiObject& object,
@@ -412,13 +411,13 @@ std::optional<std::vector<AtspiObject>> AtspiBus::matches(const AtspiObject& obj
     matchRule << bitWords(rule.states, 2) << matchAll << QMap<QString, QString>{} << matchAll
               << bitWords(rule.roles, 4) << matchAny << QStringList{} << matchAll << false;
     matchRule.endStructure();
-    const auto reply =
+    const auto value =
         call(object, collectionInterface, QStringLiteral("GetMatches"),
              {QVariant::fromValue(matchRule), sortCanonical, count, true}, "a(so)", deadline);
-    if (!reply) {
+    if (!value) {
         return std::nullopt;
     }
-    return readObjects(reply->arguments().at(0));
+    return readObjects(*value);
 }
 
 } // namespace ondrel::platform::x11

@@ -124,9 +124,10 @@ public:
                                                     const AtspiDeadline& deadline);
 
 private:
-    std::optional<QDBusMessage> call(const AtspiObject& object, const QString& interface,
-                                     const QString& method, const QVariantList& arguments,
-                                     const char* replySignature, const AtspiDeadline& deadline);
+    /// The one value of the reply, when it came in time and has the expected signature.
+    std::optional<QVariant> call(const AtspiObject& object, const QString& interface,
+                                 const QString& method, const QVariantList& arguments,
+                                 const char* replySignature, const AtspiDeadline& deadline);
     std::optional<QDBusConnection> accessibilityBus(const AtspiDeadline& deadline);
     std::optional<QDBusConnection> sessionBus();
     std::optional<QString> accessibilityBusAddress(int timeoutMs);
