@@ -94,6 +94,9 @@ public:
     XcbEvent waitForEvent(const std::function<Verdict(const xcb_generic_event_t&)>& judge,
                           std::chrono::steady_clock::time_point deadline);
 
+    /// Starts watching the socket from the Qt event loop if a QCoreApplication exists now
+    /// (services made before the application call it again when they are used).
+    void attachToEventLoop();
     /// Runs task on the main thread after the current event; at once without a Qt loop.
     void post(std::function<void()> task);
     /// A QObject living on the main thread while a Qt loop exists (parent for timers), or null.
@@ -120,7 +123,6 @@ public:
 
 private:
     X11Connection(xcb_connection_t* connection, xcb_window_t root);
-    void attachToEventLoop();
     void dispatch(const xcb_generic_event_t& event);
     void dispatchEvents(bool readSocket);
 

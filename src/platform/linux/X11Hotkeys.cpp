@@ -7,7 +7,6 @@
 #include "X11Log.h"
 #include "X11Modifiers.h"
 
-#include <QCoreApplication>
 #include <QTimer>
 
 #include <algorithm>
@@ -31,11 +30,6 @@ X11Hotkeys::X11Hotkeys(std::shared_ptr<X11Connection> connection)
 {
     m_listener = m_connection->addListener(
         [this](const xcb_generic_event_t& event) { return handleEvent(event); });
-    if (QCoreApplication::instance()) {
-        m_releasePoll = std::make_unique<QTimer>();
-        m_releasePoll->setInterval(kReleasePollInterval);
-        QObject::connect(m_releasePoll.get(), &QTimer::timeout, [this] { pollHeldKeys(); });
-    }
 }
 
 X11Hotkeys::~X11Hotkeys()
@@ -49,6 +43,7 @@ OSStatus X11Hotkeys::registerEventHotKey(std::uint32_t keyCode, std::uint32_t ca
                                          HotKeyID id, HotKeyRef& ref)
 {
     ref = 0;
+    m_connection->attachToEventLoop();
     const auto keycode = KeyCodeMap::xKeycodeForMac(keyCode);
     const auto modifiers = xModifiersForCarbon(carbonModifiers, m_connection->keymap().roles());
     if (!keycode || !modifiers)
@@ -158,7 +153,12 @@ void X11Hotkeys::pressed(const xcb_key_press_event_t& event)
     if (it == m_registrations.end() || it->second.down)
         return; // not ours, or the key repeating
     it->second.down = true;
-    if (m_releasePoll && !m_releasePoll->isActive())
+    if (!m_releasePoll) {
+        m_releasePoll = std::make_unique<QTimer>();
+        m_releasePoll->setInterval(kReleasePollInterval);
+        QObject::connect(m_releasePoll.get(), &QTimer::timeout, [this] { pollHeldKeys(); });
+    }
+    if (!m_releasePoll->isActive())
         m_releasePoll->start();
     deliver(KeyEventKind::hotKeyPressed, it->second.id);
 }

@@ -238,6 +238,8 @@ std::optional<xcb_timestamp_t> X11Pasteboard::serverTime()
 
 bool X11Pasteboard::claimOwnership(const PasteboardItem& item)
 {
+    // Serving what we own needs the event loop.
+    m_connection->attachToEventLoop();
     auto* c = m_connection->xcb();
     const auto time = serverTime();
     if (!time) {
