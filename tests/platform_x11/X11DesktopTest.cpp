@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 
 namespace ondrel::platform::x11 {
@@ -263,6 +264,51 @@ TEST_F(X11Desktop, AnOwnerThatNeverAnswersCostsOnlyTheTimeLimit)
     EXPECT_TRUE(pasteboard.writeItem({{"text/plain;charset=utf-8", bytes("mine")}}));
 }
 
+TEST_F(X11Desktop, MultipleConvertsEachPairAndRefusesUnknownTargets)
+{
+    X11Pasteboard pasteboard(g_connection);
+    ASSERT_TRUE(pasteboard.writeItem({{"text/plain;charset=utf-8", bytes("multi")}}));
+
+    // A requestor of our own making asks for two targets in one MULTIPLE request. It is a
+    // bare connection: an X11Connection would hand its events to the Qt loop.
+    std::unique_ptr<xcb_connection_t, void (*)(xcb_connection_t*)> connection(
+        xcb_connect(nullptr, nullptr), xcb_disconnect);
+    ASSERT_EQ(xcb_connection_has_error(connection.get()), 0);
+    auto* c = connection.get();
+    auto& x11 = *g_connection;
+    const auto window = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, x11.root(), 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    const auto first = x11.atom("_TEST_FIRST");
+    const auto second = x11.atom("_TEST_SECOND");
+    const auto pairsProperty = x11.atom("_TEST_PAIRS");
+    const std::array<xcb_atom_t, 4> pairs{x11.atom("UTF8_STRING"), first, x11.atom("image/png"),
+                                          second};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, pairsProperty, x11.atom("ATOM_PAIR"), 32,
+                        pairs.size(), pairs.data());
+    xcb_convert_selection(c, window, x11.atom("CLIPBOARD"), x11.atom("MULTIPLE"), pairsProperty,
+                          XCB_CURRENT_TIME);
+    xcb_flush(c);
+
+    XcbEvent notify;
+    ASSERT_TRUE(spinUntil(
+        [&] {
+            for (XcbEvent event{xcb_poll_for_event(c)}; event; event.reset(xcb_poll_for_event(c))) {
+                if ((event->response_type & 0x7F) == XCB_SELECTION_NOTIFY)
+                    notify = std::move(event);
+            }
+            return notify != nullptr;
+        },
+        5s));
+    EXPECT_EQ(reinterpret_cast<xcb_selection_notify_event_t&>(*notify).property, pairsProperty);
+    const auto text = x11.readProperty(window, first);
+    ASSERT_TRUE(text);
+    EXPECT_EQ(toQByteArray(text->data), QByteArray("multi"));
+    EXPECT_EQ(x11.readCardinals(window, pairsProperty),
+              (std::vector<std::uint32_t>{pairs[0], first, pairs[2], XCB_ATOM_NONE}));
+    EXPECT_TRUE(pasteboard.contentWasRequested());
+}
+
 // --- keystroke -------------------------------------------------------------------------
 
 TEST_F(X11Desktop, PasteKeystrokeReachesZenityWithExactlyControlWhileShiftAndSuperAreHeld)
@@ -345,6 +391,17 @@ TEST_F(X11Desktop, ACombinationAnotherClientHoldsFailsAndOursFiresOncePerPress)
     ASSERT_EQ(runProcess("xdotool", {"key", "super+shift+v"}).exitCode, 0);
     spinFor(300ms);
     EXPECT_TRUE(events.empty());
+
+    // A key held long enough to repeat is still one press.
+    hotkeys.addEventTypes({KeyEventKind::hotKeyPressed, KeyEventKind::hotKeyReleased});
+    ASSERT_EQ(runProcess("xdotool", {"keydown", "super+shift+v"}).exitCode, 0);
+    spinFor(1200ms);
+    ASSERT_EQ(runProcess("xdotool", {"keyup", "v", "shift", "super"}).exitCode, 0);
+    ASSERT_TRUE(spinUntil([&] { return events.size() >= 2; }, 3s));
+    spinFor(200ms);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].kind, KeyEventKind::hotKeyPressed);
+    EXPECT_EQ(events[1].kind, KeyEventKind::hotKeyReleased);
 
     EXPECT_EQ(hotkeys.unregisterEventHotKey(ref), noErr);
     EXPECT_EQ(hotkeys.unregisterEventHotKey(ref), eventHotKeyInvalidErr);
