@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <unistd.h>
 
 namespace ondrel::test {
@@ -43,6 +45,17 @@ std::optional<std::string> textOf(const AttributeValue& value)
 {
     const auto* text = std::get_if<std::string>(&value);
     return text ? std::optional{*text} : std::nullopt;
+}
+
+// Test names show the case's name rather than its bytes.
+template <typename Case>
+requires requires(const Case& testCase)
+{
+    testCase.name;
+}
+void PrintTo(const Case& testCase, std::ostream* out)
+{
+    *out << testCase.name;
 }
 
 struct TrustCase
