@@ -80,6 +80,21 @@ std::unique_ptr<BackgroundProcess> xclipOwning(const QString& file, const QStrin
     return owner;
 }
 
+// Starts a zenity entry dialog and waits until it is the frontmost application, with the
+// entry focused; zenity prints the entry's text when Return closes it.
+bool startInFront(QProcess& zenity, X11Workspace& workspace)
+{
+    zenity.start("zenity", {"--entry", "--title", "paste target"});
+    const bool front = spinUntil(
+        [&] {
+            const auto application = workspace.frontmostApplication();
+            return application && application->processIdentifier == zenity.processId();
+        },
+        20s);
+    spinFor(500ms); // let the entry take the focus
+    return front;
+}
+
 class X11Desktop : public testing::Test
 {
 protected:
@@ -319,14 +334,7 @@ TEST_F(X11Desktop, PasteKeystrokeReachesZenityWithExactlyControlWhileShiftAndSup
     ASSERT_TRUE(keyboard.hasXTest());
 
     QProcess zenity;
-    zenity.start("zenity", {"--entry", "--title", "paste target"});
-    ASSERT_TRUE(spinUntil(
-        [&] {
-            const auto front = workspace.frontmostApplication();
-            return front && front->processIdentifier == zenity.processId();
-        },
-        20s));
-    spinFor(500ms); // let the entry take the focus
+    ASSERT_TRUE(startInFront(zenity, workspace));
 
     const std::string text = "pasted by Ondrel";
     ASSERT_TRUE(pasteboard.writeItem(
@@ -455,14 +463,7 @@ TEST_F(X11Desktop, AHotkeyPressCanPasteIntoTheFocusedWindowWhileTheKeysAreStillD
     X11KeyboardEvents keyboard(g_connection);
     X11Hotkeys hotkeys(g_connection);
     QProcess zenity;
-    zenity.start("zenity", {"--entry", "--title", "hotkey target"});
-    ASSERT_TRUE(spinUntil(
-        [&] {
-            const auto front = workspace.frontmostApplication();
-            return front && front->processIdentifier == zenity.processId();
-        },
-        20s));
-    spinFor(500ms);
+    ASSERT_TRUE(startInFront(zenity, workspace));
 
     // What the application does on a press: put the text up and type Ctrl+V, with the
     // user's Super+Shift+V still held down.

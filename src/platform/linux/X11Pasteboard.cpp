@@ -25,6 +25,23 @@ int responseType(const xcb_generic_event_t& event)
     return event.response_type & 0x7F;
 }
 
+bool isSelectionNotify(const xcb_generic_event_t& event, xcb_window_t requestor,
+                       xcb_atom_t selection)
+{
+    if (responseType(event) != XCB_SELECTION_NOTIFY)
+        return false;
+    const auto& notify = reinterpret_cast<const xcb_selection_notify_event_t&>(event);
+    return notify.requestor == requestor && notify.selection == selection;
+}
+
+bool isPropertyNotify(const xcb_generic_event_t& event, xcb_window_t window, xcb_atom_t atom)
+{
+    if (responseType(event) != XCB_PROPERTY_NOTIFY)
+        return false;
+    const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+    return property.window == window && property.atom == atom;
+}
+
 } // namespace
 
 // An incremental transfer of one target to one requestor, a piece per deleted property.
@@ -102,6 +119,21 @@ void X11Pasteboard::setContentRequestedHandler(std::function<void()> handler)
 
 // --- reading ---------------------------------------------------------------------------
 
+XcbEvent X11Pasteboard::awaitEvent(const std::function<bool(const xcb_generic_event_t&)>& isAwaited,
+                                   std::chrono::steady_clock::time_point deadline)
+{
+    // While we wait, requests for what we own are still answered.
+    return m_connection->waitForEvent(
+        [&](const xcb_generic_event_t& e) {
+            if (isAwaited(e))
+                return X11Connection::Verdict::take;
+            if (handleEvent(e))
+                return X11Connection::Verdict::handled;
+            return X11Connection::Verdict::defer;
+        },
+        deadline);
+}
+
 std::vector<PasteboardItem> X11Pasteboard::items()
 {
     auto* c = m_connection->xcb();
@@ -149,20 +181,12 @@ std::optional<std::vector<std::byte>> X11Pasteboard::readTarget(xcb_atom_t targe
     auto* c = m_connection->xcb();
     xcb_delete_property(c, m_window, m_readProperty);
     xcb_convert_selection(c, m_window, m_clipboard, target, m_readProperty, XCB_CURRENT_TIME);
-    const auto deadline = std::min(Clock::now() + m_answerTimeout, reader.end);
-    auto event = m_connection->waitForEvent(
+    auto event = awaitEvent(
         [&](const xcb_generic_event_t& e) {
-            if (responseType(e) == XCB_SELECTION_NOTIFY) {
-                const auto& notify = reinterpret_cast<const xcb_selection_notify_event_t&>(e);
-                if (notify.requestor == m_window && notify.selection == m_clipboard &&
-                    notify.target == target)
-                    return X11Connection::Verdict::take;
-            }
-            if (handleEvent(e))
-                return X11Connection::Verdict::handled;
-            return X11Connection::Verdict::defer;
+            return isSelectionNotify(e, m_window, m_clipboard) &&
+                   reinterpret_cast<const xcb_selection_notify_event_t&>(e).target == target;
         },
-        deadline);
+        std::min(Clock::now() + m_answerTimeout, reader.end));
     if (!event) {
         reader.aborted = true;
         return std::nullopt;
@@ -184,20 +208,13 @@ std::optional<std::vector<std::byte>> X11Pasteboard::readIncrementally(Reader& r
     // piece arrives as a new value of the property, and an empty one ends the transfer.
     std::vector<std::byte> data;
     for (;;) {
-        const auto deadline = std::min(Clock::now() + m_answerTimeout, reader.end);
-        auto event = m_connection->waitForEvent(
+        auto event = awaitEvent(
             [&](const xcb_generic_event_t& e) {
-                if (responseType(e) == XCB_PROPERTY_NOTIFY) {
-                    const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(e);
-                    if (property.window == m_window && property.atom == m_readProperty &&
-                        property.state == XCB_PROPERTY_NEW_VALUE)
-                        return X11Connection::Verdict::take;
-                }
-                if (handleEvent(e))
-                    return X11Connection::Verdict::handled;
-                return X11Connection::Verdict::defer;
+                return isPropertyNotify(e, m_window, m_readProperty) &&
+                       reinterpret_cast<const xcb_property_notify_event_t&>(e).state ==
+                           XCB_PROPERTY_NEW_VALUE;
             },
-            deadline);
+            std::min(Clock::now() + m_answerTimeout, reader.end));
         if (!event) {
             reader.aborted = true;
             return std::nullopt;
@@ -219,17 +236,8 @@ std::optional<xcb_timestamp_t> X11Pasteboard::serverTime()
     auto* c = m_connection->xcb();
     const auto atom = m_connection->atom("_ONDREL_TIMESTAMP");
     xcb_change_property(c, XCB_PROP_MODE_APPEND, m_window, atom, XCB_ATOM_INTEGER, 32, 0, nullptr);
-    auto event = m_connection->waitForEvent(
-        [&](const xcb_generic_event_t& e) {
-            if (responseType(e) == XCB_PROPERTY_NOTIFY) {
-                const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(e);
-                if (property.window == m_window && property.atom == atom)
-                    return X11Connection::Verdict::take;
-            }
-            if (handleEvent(e))
-                return X11Connection::Verdict::handled;
-            return X11Connection::Verdict::defer;
-        },
+    auto event = awaitEvent(
+        [&](const xcb_generic_event_t& e) { return isPropertyNotify(e, m_window, atom); },
         Clock::now() + m_answerTimeout);
     if (!event)
         return std::nullopt;
@@ -459,17 +467,8 @@ void X11Pasteboard::handOverToClipboardManager()
         return;
     const auto saveTargets = m_connection->atom("SAVE_TARGETS");
     xcb_convert_selection(c, m_window, manager, saveTargets, m_readProperty, XCB_CURRENT_TIME);
-    m_connection->waitForEvent(
-        [&](const xcb_generic_event_t& e) {
-            if (responseType(e) == XCB_SELECTION_NOTIFY) {
-                const auto& notify = reinterpret_cast<const xcb_selection_notify_event_t&>(e);
-                if (notify.requestor == m_window && notify.selection == manager)
-                    return X11Connection::Verdict::take;
-            }
-            if (handleEvent(e))
-                return X11Connection::Verdict::handled;
-            return X11Connection::Verdict::defer;
-        },
+    awaitEvent(
+        [&](const xcb_generic_event_t& e) { return isSelectionNotify(e, m_window, manager); },
         Clock::now() + kHandOverLimit);
 }
 

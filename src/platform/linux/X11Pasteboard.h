@@ -1,5 +1,6 @@
 #pragma once
 
+#include "X11Connection.h"
 #include "platform/Pasteboard.h"
 
 #include <xcb/xcb.h>
@@ -14,7 +15,6 @@
 
 namespace ondrel::platform::x11 {
 
-class X11Connection;
 struct ServedTarget;
 
 // The CLIPBOARD selection. Reading asks the owner for every target and waits on the main
@@ -44,6 +44,8 @@ private:
     struct Reader;
     friend struct Reader;
 
+    XcbEvent awaitEvent(const std::function<bool(const xcb_generic_event_t&)>& isAwaited,
+                        std::chrono::steady_clock::time_point deadline);
     bool handleEvent(const xcb_generic_event_t& event);
     void serveRequest(const xcb_selection_request_event_t& request);
     bool convertInto(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t target);
