@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace ondrel::platform::x11 {
 namespace {
 
@@ -118,6 +120,10 @@ TEST_F(DesktopEntriesTest, SeesEntriesInstalledAfterTheFirstQuestion)
     // Directory times may have a coarse resolution; make the change visible for sure.
     fs::last_write_time(userDir() / "applications",
                         fs::file_time_type::clock::now() + std::chrono::seconds(5));
+    // Directories are looked at again at most once a second.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (!index.byId("late") && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_TRUE(index.byId("late"));
 }
 

@@ -14,6 +14,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kDesktopSuffix = ".desktop";
+constexpr auto kRecheckInterval = std::chrono::seconds(1);
 
 std::string environment(const char* name)
 {
@@ -273,6 +274,10 @@ void DesktopEntries::rebuild()
 
 void DesktopEntries::refreshIfChanged()
 {
+    const auto now = std::chrono::steady_clock::now();
+    if (m_built && now - m_lastCheck < kRecheckInterval)
+        return;
+    m_lastCheck = now;
     if (!m_built || directoryTimes() != m_directoryTimes)
         rebuild();
 }

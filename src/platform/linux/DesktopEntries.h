@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -29,7 +30,8 @@ struct DesktopEntry
 
 // The index of the desktop entries in the XDG data directories, by ID. The first directory
 // that has an ID wins, as the XDG menu rules say. The index is built on first use and built
-// again when one of its directories changed; it may be used from any thread.
+// again when one of its directories changed (looked at no more than once a second, as one
+// look-up asks several questions); it may be used from any thread.
 class DesktopEntries final
 {
 public:
@@ -66,6 +68,7 @@ private:
     std::string m_locale;
     std::mutex m_mutex;
     bool m_built = false;
+    std::chrono::steady_clock::time_point m_lastCheck;
     std::map<std::filesystem::path, std::filesystem::file_time_type> m_directoryTimes;
     std::map<std::string, DesktopEntry> m_entries;
 };

@@ -320,21 +320,6 @@ bool X11Connection::holdsKey(std::uint8_t keycode, std::uint16_t modifiers) cons
     });
 }
 
-void X11Connection::regrabKeys()
-{
-    auto grabs = std::move(m_grabs);
-    m_grabs.clear();
-    for (const auto& grab : grabs) {
-        for (const auto mask : grab.variants)
-            xcb_ungrab_key(m_connection, grab.keycode, m_root, mask);
-    }
-    for (const auto& grab : grabs) {
-        if (grabKey(grab.keycode, grab.modifiers) != GrabResult::grabbed)
-            qCWarning(x11Log) << "Keycode" << grab.keycode << "with modifiers" << grab.modifiers
-                              << "could not be grabbed again after a keyboard change";
-    }
-}
-
 void X11Connection::attachToEventLoop()
 {
     auto* application = QCoreApplication::instance();

@@ -118,8 +118,6 @@ public:
     void ungrabKey(std::uint8_t keycode, std::uint16_t modifiers);
     /// True when this connection holds the combination through grabKey.
     bool holdsKey(std::uint8_t keycode, std::uint16_t modifiers) const;
-    /// Grabs again every combination held, for the lock bits of a new modifier map.
-    void regrabKeys();
 
 private:
     X11Connection(xcb_connection_t* connection, xcb_window_t root);

@@ -62,7 +62,7 @@ OSStatus X11Hotkeys::registerEventHotKey(std::uint32_t keyCode, std::uint32_t ca
         return paramErr;
     }
     ref = m_nextRef++;
-    m_registrations.emplace(ref, Registration{id, *keycode, *modifiers});
+    m_registrations.emplace(ref, Registration{id, *keycode, carbonModifiers, *modifiers});
     return noErr;
 }
 
@@ -132,10 +132,24 @@ bool X11Hotkeys::handleEvent(const xcb_generic_event_t& event)
         return true;
     }
     default:
-        // The keymap forgot its lock bits already (see X11Connection::dispatch).
+        // The keymap has forgotten the old modifier roles already (X11Connection::dispatch).
         if (m_connection->keymap().isMappingChange(event))
-            m_connection->regrabKeys();
+            regrab();
         return false;
+    }
+}
+
+void X11Hotkeys::regrab()
+{
+    // Super, Alt and the lock keys may sit on other modifier bits now.
+    const auto roles = m_connection->keymap().roles();
+    for (auto& [ref, registration] : m_registrations) {
+        m_connection->ungrabKey(registration.keycode, registration.modifiers);
+        registration.modifiers =
+            xModifiersForCarbon(registration.carbonModifiers, roles).value_or(0);
+        if (m_connection->grabKey(registration.keycode, registration.modifiers) !=
+            X11Connection::GrabResult::grabbed)
+            qCWarning(x11Log) << "A hotkey could not be grabbed again after a keyboard change";
     }
 }
 

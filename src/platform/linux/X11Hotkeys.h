@@ -38,7 +38,8 @@ private:
     {
         HotKeyID id;
         xcb_keycode_t keycode = 0;
-        std::uint16_t modifiers = 0;
+        std::uint32_t carbonModifiers = 0;
+        std::uint16_t modifiers = 0; // X modifier bits as grabbed
         bool down = false;
     };
 
@@ -48,6 +49,7 @@ private:
     void pollHeldKeys();
     void deliver(KeyEventKind kind, HotKeyID id);
     void updateRawKeyWatch();
+    void regrab();
     bool isKeyDown(xcb_keycode_t keycode);
 
     std::shared_ptr<X11Connection> m_connection;
