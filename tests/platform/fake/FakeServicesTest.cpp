@@ -126,18 +126,6 @@ TEST(FakeKeyboardLayout, StartsAsUsAndCanBeChanged)
     EXPECT_EQ(layout.systemShortcuts(), (std::vector<SystemShortcut>{{kV, 0x100, true}}));
 }
 
-TEST(FakePreferences, PreloadIsNotAWrite)
-{
-    FakePreferences preferences;
-    preferences.preload("KeyboardShortcuts_ondrel", false);
-    EXPECT_EQ(preferences.writeCount(), 0u);
-    EXPECT_TRUE(preferences.contains("KeyboardShortcuts_ondrel"));
-    preferences.setValue("KeyboardShortcuts_ondrel", std::string("{}"));
-    preferences.removeValue("absent");
-    EXPECT_EQ(preferences.writeCount(), 1u);
-    EXPECT_EQ(preferences.raw().size(), 1u);
-}
-
 TEST(FakePlatform, PasteKeystrokeReadsThePasteboardAsTheTargetWould)
 {
     FakePlatform fake;
@@ -263,64 +251,6 @@ TEST(FakeAccessibility, SlowApplicationTakesVirtualTime)
     EXPECT_FALSE(answeredAfter);
     executor.advance(1ms);
     EXPECT_EQ(answeredAfter, 800ms);
-}
-
-TEST(FakeWorkspace, ReportsWhatTestsSet)
-{
-    FakeWorkspace workspace;
-    EXPECT_EQ(workspace.frontmostApplication(), std::nullopt);
-    RunningApplication firefox{"firefox-esr", 11, "Firefox", ActivationPolicy::regular,
-                               "firefox-esr"};
-    RunningApplication firefox2 = firefox;
-    firefox2.processIdentifier = 12;
-    RunningApplication daemon{std::nullopt, 13, "daemon", ActivationPolicy::prohibited,
-                              std::nullopt};
-    workspace.setRunningApplications({firefox, daemon, firefox2});
-    workspace.setFrontmostApplication(firefox);
-
-    EXPECT_EQ(workspace.frontmostApplication(), firefox);
-    EXPECT_EQ(workspace.runningApplications("firefox-esr"),
-              (std::vector<RunningApplication>{firefox, firefox2}));
-    EXPECT_TRUE(workspace.runningApplications("Firefox-ESR").empty());
-    EXPECT_EQ(workspace.frontmostQueryCount(), 2);
-
-    workspace.openURL("gnome-control-center universal-access");
-    EXPECT_EQ(workspace.openedURLs().size(), 1u);
-    EXPECT_EQ(workspace.applicationsFolder(), "/usr/share/applications");
-    workspace.setApplicationInfo("/usr/share/applications/x.desktop",
-                                 ApplicationInfo{std::nullopt, "x", std::nullopt});
-    EXPECT_EQ(workspace.applicationInfo("/usr/share/applications/x.desktop")->displayName, "x");
-    EXPECT_EQ(workspace.applicationInfo("/nowhere"), std::nullopt);
-}
-
-TEST(FakeServices, NotificationsLoginItemAndAlertsRecordWhatHappened)
-{
-    FakePlatform fake;
-    Platform& platform = fake.platform();
-    platform.userNotifications->deliver("accessibility-required",
-                                        "Ondrel needs Accessibility access", "1");
-    platform.userNotifications->deliver("accessibility-required",
-                                        "Ondrel needs Accessibility access", "2");
-    EXPECT_EQ(fake.userNotifications().delivered().size(), 2u);
-    ASSERT_EQ(fake.userNotifications().shown().size(), 1u);
-    EXPECT_EQ(fake.userNotifications().shown().at("accessibility-required").body, "2");
-
-    fake.loginItem().setRegisterError("denied");
-    EXPECT_EQ(platform.loginItem->registerItem(), "denied");
-    EXPECT_EQ(platform.loginItem->status(), LoginItemStatus::notRegistered);
-
-    fake.alerts().queueAnswer(1);
-    const Alert alert{"Accessibility Permission Required",
-                      "text",
-                      {"Open System Settings", "Later"},
-                      AlertStyle::informational};
-    EXPECT_EQ(platform.alerts->runModal(alert), 1);
-    EXPECT_EQ(platform.alerts->runModal(alert), 0);
-    EXPECT_EQ(fake.alerts().shownAlerts().size(), 2u);
-    fake.alerts().queueChoice("/usr/share/applications/org.gnome.Calculator.desktop");
-    EXPECT_EQ(platform.alerts->chooseApplication("/usr/share/applications"),
-              "/usr/share/applications/org.gnome.Calculator.desktop");
-    EXPECT_EQ(platform.alerts->chooseApplication("/usr/share/applications"), std::nullopt);
 }
 
 } // namespace
