@@ -27,8 +27,8 @@ struct OtherAttributeValue
 };
 
 // An attribute read: absent (monostate), text, one element, a list of elements, or another form.
-using AttributeValue =
-    std::variant<std::monostate, std::string, ElementRef, std::vector<ElementRef>, OtherAttributeValue>;
+using AttributeValue = std::variant<std::monostate, std::string, ElementRef,
+                                    std::vector<ElementRef>, OtherAttributeValue>;
 
 // Attribute names the system reads, with the macOS names as the common vocabulary.
 namespace AXAttribute {
@@ -54,7 +54,8 @@ public:
     /// The element standing for the whole application with this process id, or null.
     virtual ElementRef applicationElement(std::int64_t processIdentifier) = 0;
     /// Reads one attribute of an element; absent on any failure.
-    virtual AttributeValue attributeValue(const ElementRef& element, std::string_view attribute) = 0;
+    virtual AttributeValue attributeValue(const ElementRef& element,
+                                          std::string_view attribute) = 0;
 };
 
 } // namespace ondrel::platform

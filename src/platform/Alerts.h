@@ -8,7 +8,12 @@
 
 namespace ondrel::platform {
 
-enum class AlertStyle { warning, informational, critical };
+enum class AlertStyle
+{
+    warning,
+    informational,
+    critical
+};
 
 struct Alert
 {

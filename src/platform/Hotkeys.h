@@ -30,7 +30,8 @@ using HotKeyRef = std::uint64_t;
 
 // Keyboard event kinds of the hotkey service: raw key events while a menu of ours is
 // open, hotkey presses and releases otherwise.
-enum class KeyEventKind : std::uint32_t {
+enum class KeyEventKind : std::uint32_t
+{
     rawKeyDown = 1,
     rawKeyUp = 3,
     hotKeyPressed = 5,

@@ -7,7 +7,13 @@
 
 namespace ondrel::platform {
 
-enum class LoginItemStatus { notRegistered, enabled, requiresApproval, notFound };
+enum class LoginItemStatus
+{
+    notRegistered,
+    enabled,
+    requiresApproval,
+    notFound
+};
 
 // Starting Ondrel when the user logs in (an XDG autostart entry on Linux).
 class LoginItem : public Service

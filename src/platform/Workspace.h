@@ -9,7 +9,12 @@
 
 namespace ondrel::platform {
 
-enum class ActivationPolicy { regular = 0, accessory = 1, prohibited = 2 };
+enum class ActivationPolicy
+{
+    regular = 0,
+    accessory = 1,
+    prohibited = 2
+};
 
 // A running application, read at the moment it is asked for.
 struct RunningApplication
@@ -42,7 +47,8 @@ public:
     /// Every running application, in the platform's order.
     virtual std::vector<RunningApplication> runningApplications() = 0;
     /// Every running instance of the application with this identifier, possibly none.
-    virtual std::vector<RunningApplication> runningApplications(const std::string& bundleIdentifier) = 0;
+    virtual std::vector<RunningApplication>
+    runningApplications(const std::string& bundleIdentifier) = 0;
     /// Opens a link with its default handler; nothing is reported back.
     virtual void openURL(const std::string& url) = 0;
     /// The folder in which the application chooser starts.

@@ -5,8 +5,8 @@
 #include <atomic>
 #include <chrono>
 #include <map>
-#include <optional>
 #include <mutex>
+#include <optional>
 #include <set>
 
 namespace ondrel::platform::fake {
