@@ -155,7 +155,7 @@ stop_harness
 
 # --- zenity: a richText rule gives its plain text ------------------------------------------
 
-write_rules "$(rule "Rich" "wmclass:Zenity" '{\rtf1\ansi\ansicpg1252 Caf\'"'"'e9 {\b cr\'"'"'e8me} \u8364? 5}' richText)"
+write_rules "$(rule "Rich" "wmclass:Zenity" '{\rtf1\ansi\ansicpg1252 Caf\'"'"'e9 {\b cr\'"'"'e8me} \u8364?5}' richText)"
 start_harness
 start_zenity
 press_and_wait 1

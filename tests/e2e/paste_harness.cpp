@@ -164,11 +164,14 @@ int printContext(platform::Platform& platform, QApplication& application)
     paste::ContextDetector detector(
         paste::ContextDetector::Services{*platform.executor, *platform.workspace,
                                          *platform.accessibility, *platform.browserUrl, nullptr});
-    detector.detectContext([&](paste::DetectedContext context) {
-        std::cout << "app\t" << context.bundleID << std::endl;
-        if (context.url)
-            std::cout << "url\t" << *context.url << std::endl;
-        application.quit();
+    // Started from the event loop: quitting before the loop runs would be lost.
+    QTimer::singleShot(0, [&] {
+        detector.detectContext([&](paste::DetectedContext context) {
+            std::cout << "app\t" << context.bundleID << std::endl;
+            if (context.url)
+                std::cout << "url\t" << *context.url << std::endl;
+            application.quit();
+        });
     });
     return application.exec();
 }
