@@ -276,7 +276,16 @@ std::optional<QVariant> AtspiBus::call(const AtspiObject& object, const QString&
 
 std::optional<std::vector<AtspiObject>> AtspiBus::applications(const AtspiDeadline& deadline)
 {
-    return children(AtspiObject{registryService, registryRootPath}, deadline);
+    auto applications = children(AtspiObject{registryService, registryRootPath}, deadline);
+    if (applications) {
+        // Forget the applications that have gone, so a long session does not collect them.
+        std::lock_guard lock(m_cacheMutex);
+        std::erase_if(m_processIds, [&](const auto& entry) {
+            return std::none_of(applications->begin(), applications->end(),
+                                [&](const AtspiObject& app) { return app.service == entry.first; });
+        });
+    }
+    return applications;
 }
 
 std::optional<std::int64_t> AtspiBus::processId(const QString& service,
