@@ -11,60 +11,39 @@ namespace ondrel::rules::detail {
 
 namespace {
 
-// A compiled pattern and a matcher ready to be reset onto the next text. A pattern
-// that does not compile is kept too (without a matcher), so it is not recompiled
-// on every press just to fail again.
-struct CompiledRegex
+// Compiled patterns by source, one cache per thread; a pattern that does not compile is
+// kept as null, so it is not recompiled on every press just to fail again. A cached
+// pattern answers exactly like one compiled afresh. Matchers are not kept: their
+// backtracking stack keeps its high-water mark, up to the limit, for as long as they live.
+const icu::RegexPattern* patternFor(std::string_view source)
 {
-    std::unique_ptr<icu::RegexPattern> pattern;
-    std::unique_ptr<icu::RegexMatcher> matcher;
-};
-
-CompiledRegex compile(std::string_view source)
-{
-    CompiledRegex compiled;
-    UErrorCode status = U_ZERO_ERROR;
-    UParseError parseError{};
-    UrlMatcherText text(source);
-    compiled.pattern.reset(icu::RegexPattern::compile(text.unicode(), 0, parseError, status));
-    if (U_FAILURE(status) || !compiled.pattern) {
-        compiled.pattern.reset();
-        return compiled;
-    }
-    compiled.matcher.reset(compiled.pattern->matcher(status));
-    if (U_SUCCESS(status) && compiled.matcher) {
-        compiled.matcher->setTimeLimit(regexWorkLimit, status);
-        compiled.matcher->setStackLimit(regexStackLimitBytes, status);
-    }
-    if (U_FAILURE(status) || !compiled.matcher) {
-        compiled.matcher.reset();
-        compiled.pattern.reset();
-    }
-    return compiled;
-}
-
-// Compiled patterns by source, one cache per thread (ICU matchers hold per-match
-// state). A cached pattern answers exactly like one compiled afresh; only time differs.
-icu::RegexMatcher* matcherFor(std::string_view source)
-{
-    thread_local UrlMatcherCache<CompiledRegex> cache(2048);
-    return cache.get(source, compile).matcher.get();
+    thread_local UrlMatcherCache<std::unique_ptr<icu::RegexPattern>> cache(2048);
+    return cache
+        .get(source,
+             [](std::string_view text) {
+                 UErrorCode status = U_ZERO_ERROR;
+                 UParseError parseError{};
+                 std::unique_ptr<icu::RegexPattern> pattern(icu::RegexPattern::compile(
+                     UrlMatcherText(text).unicode(), 0, parseError, status));
+                 return U_SUCCESS(status) ? std::move(pattern) : nullptr;
+             })
+        .get();
 }
 
 } // namespace
 
 bool regexFinds(std::string_view pattern, const icu::UnicodeString& text)
 {
-    icu::RegexMatcher* matcher = matcherFor(pattern);
-    if (!matcher)
+    const icu::RegexPattern* compiled = patternFor(pattern);
+    if (!compiled)
         return false;
     UErrorCode status = U_ZERO_ERROR;
-    // reset() also restarts the work counter, so the bound applies per evaluation.
-    matcher->reset(text);
-    const bool found = matcher->find(status);
-    // Let go of the caller's text: the matcher outlives this call inside the cache.
-    static const icu::UnicodeString nothing;
-    matcher->reset(nothing);
+    std::unique_ptr<icu::RegexMatcher> matcher(compiled->matcher(text, status));
+    if (U_FAILURE(status) || !matcher)
+        return false;
+    matcher->setTimeLimit(regexWorkLimit, status);
+    matcher->setStackLimit(regexStackLimitBytes, status);
+    const bool found = U_SUCCESS(status) && matcher->find(status);
     return U_SUCCESS(status) && found;
 }
 
