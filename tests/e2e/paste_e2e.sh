@@ -10,7 +10,8 @@
 #     (the page reports every change to the server), and the same page under another host
 #     name gets nothing.
 # Prints figures (medians over the presses): press to text, time above the fixed 50 ms
-# before the keystroke, and the longest main-thread block during a paste.
+# before the keystroke, the longest main-thread block during a paste, and the rules file's
+# save that stamps the rule afterwards.
 set -euo pipefail
 
 harness=${1:?usage: paste_e2e.sh HARNESS [PRESSES]}
@@ -269,7 +270,7 @@ def events(path):
         if kind == "press":
             presses.append(int(rest))
             rows.append({})
-        elif rows and kind in ("keystroke", "requested", "stall", "matched"):
+        elif rows and kind in ("keystroke", "requested", "stall", "save", "matched"):
             rows[-1].setdefault(kind, float(rest.split(" ")[0]))
     return presses, rows
 
@@ -297,5 +298,7 @@ print("  time above the fixed 50 ms before the keystroke: zenity %.1f ms, firefo
     median([r["keystroke"] - 50 for r in zRows if "keystroke" in r]),
     median([r["keystroke"] - 50 for r in fRows if "keystroke" in r])))
 stalls = [r["stall"] for r in zRows + fRows if "stall" in r]
-print("  longest main-thread block during a paste: median %.1f ms, worst %.1f ms" % (median(stalls), max(stalls) if stalls else float("nan")))
+print("  longest main-thread block from press to stamp: median %.1f ms, worst %.1f ms" % (median(stalls), max(stalls) if stalls else float("nan")))
+saves = [r["save"] for r in zRows + fRows if "save" in r]
+print("  rules file save after the stamp (main thread): median %.1f ms, worst %.1f ms" % (median(saves), max(saves) if saves else float("nan")))
 PY

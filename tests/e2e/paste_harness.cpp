@@ -6,8 +6,10 @@
 //   press <wall epoch ms>                   the hotkey press reached the handler
 //   keystroke <ms after press>              the paste keystroke was posted
 //   requested <ms after press>              the target read the content
+//   stall <ms>                              the longest main-thread block from the press
+//                                           until the rule is stamped
+//   save <ms>                               the rules file's save after the stamp
 //   matched <ms after press> <rule name>    the smart paste ended with this rule
-//   stall <ms>                              the longest main-thread block since the press
 // With --context it instead prints what a smart paste would see (app, url) and quits.
 // It quits on SIGTERM or SIGINT.
 #include "paste/HotkeyCoordinator.h"
@@ -228,11 +230,21 @@ int main(int argc, char** argv)
         shortcuts::KeyboardShortcuts keyboardShortcuts(*platform);
         auto coordinator = paste::HotkeyCoordinator::create(
             store, permissions, paste::HotkeyCoordinator::services(*platform, keyboardShortcuts));
+        // The stamp changes the list (the store announces it), then the store saves the
+        // file, then the coordinator publishes the name.
+        Clock::time_point stamped;
+        const auto stampSubscription = store.addDidChangeObserver([&] {
+            if (!measured.pressing)
+                return;
+            std::cout << "stall " << measured.longestStall << std::endl;
+            measured.pressing = false;
+            stamped = Clock::now();
+        });
+        const auto savedSubscription = coordinator->addObserver(
+            [&] { std::cout << "save " << millisecondsSince(stamped) << std::endl; });
         const auto subscription = coordinator->addDidChangeObserver([&] {
             std::cout << "matched " << millisecondsSince(measured.press) << ' '
                       << coordinator->lastMatchedRuleName().value_or("") << std::endl;
-            std::cout << "stall " << measured.longestStall << std::endl;
-            measured.pressing = false;
         });
         coordinator->registerHotkey();
         std::cout << "ready" << std::endl;

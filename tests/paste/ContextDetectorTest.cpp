@@ -62,16 +62,12 @@ protected:
     std::chrono::steady_clock::duration decidedAt{};
 };
 
-TEST_F(ContextDetectorTest, NoFrontmostApplicationIsUnknown)
+TEST_F(ContextDetectorTest, NoFrontmostApplicationOrNoIdentifierIsUnknown)
 {
     fake.workspace().setFrontmostApplication(std::nullopt);
     detect();
     settle();
     EXPECT_EQ(result, (DetectedContext{"unknown", std::nullopt}));
-}
-
-TEST_F(ContextDetectorTest, ApplicationWithoutIdentifierIsUnknown)
-{
     frontmost(std::nullopt);
     detect();
     settle();
@@ -382,20 +378,6 @@ TEST_F(ContextDetectorTest, LinuxBrowserFallsBackToTheAddressFieldSearch)
     settle();
     EXPECT_EQ(result, (DetectedContext{"org.mozilla.firefox", "https://fallback.example/"}));
     EXPECT_EQ(fake.browserUrl().calls().size(), 1u);
-}
-
-TEST_F(ContextDetectorTest, EachCallAsksAfresh)
-{
-    frontmost("firefox");
-    fake.browserUrl().answer(browserPid, "https://one.example/");
-    detect(false);
-    settle();
-    EXPECT_EQ(result->url, "https://one.example/");
-    fake.browserUrl().answer(browserPid, "https://two.example/");
-    detect(false);
-    settle();
-    EXPECT_EQ(result->url, "https://two.example/");
-    EXPECT_EQ(fake.workspace().frontmostQueryCount(), 2);
 }
 
 } // namespace

@@ -340,18 +340,4 @@ TEST_F(HotkeyCoordinatorTest, LaterPressWithoutMatchKeepsTheLastName)
     EXPECT_EQ(announced.size(), 2u);
 }
 
-TEST_F(HotkeyCoordinatorTest, RichTextRuleCarriesBothFlavours)
-{
-    Rule rich = makeRule("Rich", "*", "{\\rtf1 {\\b Hi}}");
-    rich.contentType = RuleContentType::richText;
-    useRules({rich});
-    press();
-    fake.executor().runUntilIdle();
-    const PasteboardItem expected{
-        FakePasteboard::textEntry(std::string(ondrel::platform::PasteboardType::rtf),
-                                  "{\\rtf1 {\\b Hi}}"),
-        FakePasteboard::textEntry(plainType, "Hi")};
-    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{expected});
-}
-
 } // namespace
