@@ -20,7 +20,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 namespace ondrel::platform::x11 {
 namespace {
@@ -322,6 +324,93 @@ TEST_F(X11Desktop, MultipleConvertsEachPairAndRefusesUnknownTargets)
     EXPECT_EQ(x11.readCardinals(window, pairsProperty),
               (std::vector<std::uint32_t>{pairs[0], first, pairs[2], XCB_ATOM_NONE}));
     EXPECT_TRUE(pasteboard.contentWasRequested());
+}
+
+// A clipboard manager after the freedesktop convention, on its own thread: asked to save
+// the clipboard (SAVE_TARGETS), it reads the text from the owner and keeps it.
+class FakeClipboardManager
+{
+public:
+    FakeClipboardManager() : m_connection(xcb_connect(nullptr, nullptr), xcb_disconnect)
+    {
+        auto* c = m_connection.get();
+        m_window = xcb_generate_id(c);
+        const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, m_window, g_connection->root(), 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
+                          &mask);
+        xcb_set_selection_owner(c, m_window, g_connection->atom("CLIPBOARD_MANAGER"),
+                                XCB_CURRENT_TIME);
+        xcb_flush(c);
+        m_thread = std::thread([this] { run(); });
+    }
+    ~FakeClipboardManager()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    QByteArray saved() const { return m_saved; }
+
+private:
+    XcbEvent waitFor(int type)
+    {
+        while (!m_stop) {
+            if (XcbEvent event{xcb_poll_for_event(m_connection.get())}) {
+                if ((event->response_type & 0x7F) == type)
+                    return event;
+                continue;
+            }
+            std::this_thread::sleep_for(1ms);
+        }
+        return nullptr;
+    }
+
+    void run()
+    {
+        auto* c = m_connection.get();
+        auto& x11 = *g_connection; // atoms only: interning is thread-safe
+        const auto request = waitFor(XCB_SELECTION_REQUEST);
+        if (!request)
+            return;
+        const auto& save = reinterpret_cast<const xcb_selection_request_event_t&>(*request);
+        const auto property = x11.atom("_TEST_SAVED");
+        xcb_convert_selection(c, m_window, x11.atom("CLIPBOARD"), x11.atom("UTF8_STRING"), property,
+                              XCB_CURRENT_TIME);
+        xcb_flush(c);
+        if (!waitFor(XCB_SELECTION_NOTIFY))
+            return;
+        XcbPointer<xcb_get_property_reply_t> value(xcb_get_property_reply(
+            c, xcb_get_property(c, 1, m_window, property, XCB_ATOM_ANY, 0, 1 << 20), nullptr));
+        if (value)
+            m_saved = QByteArray(static_cast<const char*>(xcb_get_property_value(value.get())),
+                                 xcb_get_property_value_length(value.get()));
+        xcb_selection_notify_event_t done{};
+        done.response_type = XCB_SELECTION_NOTIFY;
+        done.time = save.time;
+        done.requestor = save.requestor;
+        done.selection = save.selection;
+        done.target = save.target;
+        done.property = save.property;
+        xcb_send_event(c, 0, save.requestor, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char*>(&done));
+        xcb_flush(c);
+    }
+
+    std::unique_ptr<xcb_connection_t, void (*)(xcb_connection_t*)> m_connection;
+    xcb_window_t m_window = XCB_WINDOW_NONE;
+    std::atomic<bool> m_stop = false;
+    QByteArray m_saved;
+    std::thread m_thread;
+};
+
+TEST_F(X11Desktop, OurClipboardIsHandedToAClipboardManagerWhenWeGoAway)
+{
+    FakeClipboardManager manager;
+    {
+        X11Pasteboard pasteboard(g_connection);
+        ASSERT_TRUE(pasteboard.writeItem({{"text/plain;charset=utf-8", bytes("keep me")}}));
+    }
+    EXPECT_EQ(manager.saved(), QByteArray("keep me"));
 }
 
 // --- keystroke -------------------------------------------------------------------------
