@@ -183,10 +183,13 @@ void X11Connection::dispatch(const xcb_generic_event_t& event)
     }
     if (m_keymap->isMappingChange(event))
         m_keymap->invalidate();
-    // A listener may add or remove listeners (or run a nested loop); work on a copy.
+    // A listener may add or remove listeners (or run a nested loop); work on a copy, and skip
+    // a listener removed meanwhile, whose owner may be gone.
     const auto listeners = m_listeners;
     for (const auto& [id, listener] : listeners) {
-        if ((*listener)(event))
+        const bool present = std::any_of(m_listeners.begin(), m_listeners.end(),
+                                         [&](const auto& entry) { return entry.first == id; });
+        if (present && (*listener)(event))
             break;
     }
 }
