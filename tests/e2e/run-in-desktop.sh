@@ -61,7 +61,7 @@ Xvfb -displayfd "$displayfd" -screen 0 1280x1024x24 -nolisten tcp -noreset \
   >"$session/xvfb.log" 2>&1 &
 pids+=($!)
 display=""
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   if read -r -t 0.1 -u "$displayfd" display && [ -n "$display" ]; then break; fi
 done
 [ -n "$display" ] || { echo "run-in-desktop: Xvfb did not start" >&2; cat "$session/xvfb.log" >&2; exit 70; }
