@@ -21,6 +21,16 @@ namespace ondrel::platform {
 // Every platform service, owned together; one backend fills it in at start-up.
 struct Platform
 {
+    Platform() = default;
+    Platform(Platform&&) = default;
+    Platform& operator=(Platform&&) = default;
+    Platform(const Platform&) = delete;
+    Platform& operator=(const Platform&) = delete;
+
+    // Worker tasks call into the other services (a browser look-up may still be running at
+    // exit), so the executor, which waits for or abandons its workers, goes first.
+    ~Platform() { executor.reset(); }
+
     std::unique_ptr<Executor> executor;
     std::unique_ptr<Workspace> workspace;
     std::unique_ptr<Accessibility> accessibility;

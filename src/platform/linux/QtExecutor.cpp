@@ -19,8 +19,9 @@ Q_LOGGING_CATEGORY(desktopLog, "ondrel.platform.desktop")
 
 // Enough for a handful of hung browser look-ups with room to spare; idle threads expire.
 constexpr int kMaxWorkers = 64;
-// How long destruction waits for running work before abandoning it.
-constexpr int kShutdownGraceMs = 200;
+// How long destruction waits for running work before abandoning it: long enough for a
+// bounded browser look-up (under a second) to return before the service it calls goes.
+constexpr int kShutdownGraceMs = 1000;
 
 } // namespace
 
