@@ -9,7 +9,7 @@ packages=(
   # libraries
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libicu-dev nlohmann-json3-dev liburiparser-dev
   libx11-dev libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libxcb-xkb-dev libxcb-res0-dev
-  libxkbcommon-dev libxkbcommon-x11-dev libatspi2.0-dev libglib2.0-dev
+  libxkbcommon-dev libxkbcommon-x11-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # end-to-end tests: a real X server and programs we did not write
