@@ -272,7 +272,12 @@ def events(path):
             rows.append({})
         elif rows and kind in ("keystroke", "requested", "stall", "save", "matched"):
             rows[-1].setdefault(kind, float(rest.split(" ")[0]))
+        elif rows and kind == "call":
+            call, took = rest.split(" ")
+            calls.setdefault(call, []).append(float(took))
     return presses, rows
+
+calls = {}
 
 def median(values):
     return statistics.median(values) if values else float("nan")
@@ -300,5 +305,7 @@ print("  time above the fixed 50 ms before the keystroke: zenity %.1f ms, firefo
 stalls = [r["stall"] for r in zRows + fRows if "stall" in r]
 print("  longest main-thread block from press to stamp: median %.1f ms, worst %.1f ms" % (median(stalls), max(stalls) if stalls else float("nan")))
 saves = [r["save"] for r in zRows + fRows if "save" in r]
+for call, took in sorted(calls.items()):
+    print("  main-thread call %-10s median %.1f ms, worst %.1f ms" % (call, median(took), max(took)))
 print("  rules file save after the stamp (main thread): median %.1f ms, worst %.1f ms" % (median(saves), max(saves) if saves else float("nan")))
 PY

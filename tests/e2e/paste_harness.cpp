@@ -6,6 +6,7 @@
 //   press <wall epoch ms>                   the hotkey press reached the handler
 //   keystroke <ms after press>              the paste keystroke was posted
 //   requested <ms after press>              the target read the content
+//   call <service call> <ms>                how long one blocking call on the main thread took
 //   stall <ms>                              the longest main-thread block from the press
 //                                           until the rule is stamped
 //   save <ms>                               the rules file's save after the stamp
@@ -57,6 +58,47 @@ struct Measurements
     double longestStall = 0;
 };
 
+// Runs call and prints how long it kept the main thread.
+template <typename Call>
+auto timed(const char* name, Call&& call)
+{
+    const auto start = Clock::now();
+    auto result = call();
+    std::cout << "call " << name << ' ' << millisecondsSince(start) << std::endl;
+    return result;
+}
+
+// Forwards to the real workspace and times the frontmost-application look-up.
+class TimedWorkspace final : public platform::Workspace
+{
+public:
+    explicit TimedWorkspace(std::unique_ptr<platform::Workspace> inner) : m_inner(std::move(inner))
+    {}
+
+    std::optional<platform::RunningApplication> frontmostApplication() override
+    {
+        return timed("frontmost", [&] { return m_inner->frontmostApplication(); });
+    }
+    std::vector<platform::RunningApplication> runningApplications() override
+    {
+        return m_inner->runningApplications();
+    }
+    std::vector<platform::RunningApplication>
+    runningApplications(const std::string& bundleIdentifier) override
+    {
+        return m_inner->runningApplications(bundleIdentifier);
+    }
+    void openURL(const std::string& url) override { m_inner->openURL(url); }
+    std::string applicationsFolder() const override { return m_inner->applicationsFolder(); }
+    std::optional<platform::ApplicationInfo> applicationInfo(const std::string& path) override
+    {
+        return m_inner->applicationInfo(path);
+    }
+
+private:
+    std::unique_ptr<platform::Workspace> m_inner;
+};
+
 // Forwards to the real keyboard events and notes when the keystroke went out.
 class TimedKeyboardEvents final : public platform::KeyboardEvents
 {
@@ -67,7 +109,7 @@ public:
 
     bool postPasteKeystroke() override
     {
-        const bool posted = m_inner->postPasteKeystroke();
+        const bool posted = timed("keystroke", [&] { return m_inner->postPasteKeystroke(); });
         std::cout << "keystroke " << millisecondsSince(m_measured.press) << std::endl;
         return posted;
     }
@@ -85,12 +127,21 @@ public:
         : m_inner(std::move(inner)), m_measured(measured)
     {}
 
-    std::vector<platform::PasteboardItem> items() override { return m_inner->items(); }
-    void clearContents() override { m_inner->clearContents(); }
+    std::vector<platform::PasteboardItem> items() override
+    {
+        return timed("snapshot", [&] { return m_inner->items(); });
+    }
+    void clearContents() override
+    {
+        timed("clear", [&] {
+            m_inner->clearContents();
+            return true;
+        });
+    }
     bool writeItem(const platform::PasteboardItem& item) override
     {
         m_reported = false;
-        return m_inner->writeItem(item);
+        return timed("write", [&] { return m_inner->writeItem(item); });
     }
     bool contentWasRequested() const override { return m_inner->contentWasRequested(); }
     void setContentRequestedHandler(std::function<void()> handler) override
@@ -202,6 +253,7 @@ int main(int argc, char** argv)
         return printContext(*platform, application);
 
     Measurements measured;
+    platform->workspace = std::make_unique<TimedWorkspace>(std::move(platform->workspace));
     platform->keyboardEvents =
         std::make_unique<TimedKeyboardEvents>(std::move(platform->keyboardEvents), measured);
     platform->pasteboard =
