@@ -8,7 +8,7 @@ namespace ondrel::platform {
 
 // Application IDs of the browsers whose current tab's URL is read on Linux: their desktop-entry
 // IDs as Debian, upstream packages and Flatpak install them. Compared exactly (case-sensitive).
-inline constexpr std::array<std::string_view, 18> linuxBrowserApps = {
+inline constexpr std::array<std::string_view, 27> linuxBrowserApps = {
     "firefox",
     "firefox-esr",
     "org.mozilla.firefox",
@@ -27,6 +27,16 @@ inline constexpr std::array<std::string_view, 18> linuxBrowserApps = {
     "librewolf",
     "io.gitlab.librewolf-community",
     "waterfox",
+    // Beta and development channels, and names other distributions use.
+    "chromium-browser",
+    "google-chrome-beta",
+    "google-chrome-unstable",
+    "microsoft-edge-beta",
+    "microsoft-edge-dev",
+    "brave-browser-beta",
+    "brave-browser-nightly",
+    "vivaldi-snapshot",
+    "io.github.ungoogled_software.ungoogled_chromium",
 };
 
 /// True when the application ID names a browser of the Linux table.
