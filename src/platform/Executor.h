@@ -29,6 +29,9 @@ public:
     virtual void cancel(TimerId id) = 0;
     /// Runs work on a worker thread; the worker may block, nobody waits for it.
     virtual void runOnWorker(Task work) = 0;
+    /// Stops timers and workers: waits briefly for running work, then abandons it; later work
+    /// is dropped. Idempotent.
+    virtual void shutdown() = 0;
 
     /// A function that queues tasks on the main thread, safe to call even after the executor
     /// is gone (the task is then dropped); what abandoned work uses to hand back its result.

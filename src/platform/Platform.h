@@ -28,8 +28,12 @@ struct Platform
     Platform& operator=(const Platform&) = delete;
 
     // Worker tasks call into the other services (a browser look-up may still be running at
-    // exit), so the executor, which waits for or abandons its workers, goes first.
-    ~Platform() { executor.reset(); }
+    // exit), so the executor's workers are stopped before any service goes.
+    ~Platform()
+    {
+        if (executor)
+            executor->shutdown();
+    }
 
     std::unique_ptr<Executor> executor;
     std::unique_ptr<Workspace> workspace;

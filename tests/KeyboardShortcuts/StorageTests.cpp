@@ -207,7 +207,10 @@ INSTANTIATE_TEST_SUITE_P(
         PreferenceValue(std::string("[9,768]")), PreferenceValue(false), PreferenceValue(true),
         PreferenceValue(OtherPreferenceValue{"768"}),
         PreferenceValue(OtherPreferenceValue{commandShiftVJson}),
-        PreferenceValue(OtherPreferenceValue{"[1,2]"})));
+        PreferenceValue(OtherPreferenceValue{"[1,2]"})),
+    [](const ::testing::TestParamInfo<PreferenceValue>& info) {
+        return "Value" + std::to_string(info.index);
+    });
 
 TEST_F(Storage, SandboxIsTheContainerVariable)
 {

@@ -35,6 +35,11 @@ PacedFakeExecutor::PacedFakeExecutor(std::unique_ptr<Executor> fakeExecutor)
 
 PacedFakeExecutor::~PacedFakeExecutor()
 {
+    shutdown();
+}
+
+void PacedFakeExecutor::shutdown()
+{
     m_timer->stop();
     m_fake.shutdown();
 }

@@ -80,7 +80,7 @@ public:
 
     /// Releases every blocked or hung worker and joins them all; later work is dropped.
     /// Called by fakes that block workers before they go away. Idempotent.
-    void shutdown();
+    void shutdown() override;
 
 private:
     struct Timer

@@ -61,6 +61,13 @@ QtExecutor::QtExecutor()
 
 QtExecutor::~QtExecutor()
 {
+    shutdown();
+}
+
+void QtExecutor::shutdown()
+{
+    if (!m_pool)
+        return;
     m_gate->close();
     m_pool->clear();
     if (!m_pool->waitForDone(kShutdownGraceMs)) {
@@ -69,7 +76,9 @@ QtExecutor::~QtExecutor()
         qCInfo(desktopLog) << "abandoning" << m_pool->activeThreadCount()
                            << "unfinished worker task(s)";
         static_cast<void>(m_pool.release());
+        return;
     }
+    m_pool.reset();
 }
 
 std::chrono::steady_clock::time_point QtExecutor::now() const
@@ -111,6 +120,8 @@ void QtExecutor::cancel(TimerId id)
 
 void QtExecutor::runOnWorker(Task work)
 {
+    if (!m_pool)
+        return; // shut down: work that comes later is dropped
     m_pool->start([work = std::move(work)]() {
         try {
             work();

@@ -29,6 +29,7 @@ public:
     TimerId runAfter(std::chrono::milliseconds delay, Task task) override;
     void cancel(TimerId id) override;
     void runOnWorker(Task work) override;
+    void shutdown() override;
     using Executor::runOnWorker;
     std::function<void(Task)> mainThreadPoster() override;
 
