@@ -1,5 +1,6 @@
 #include "UrlMatcherDomain.h"
 
+#include "HexDigit.h"
 #include "UrlMatcherText.h"
 
 #include <arpa/inet.h>
@@ -11,17 +12,6 @@ namespace ondrel::rules::detail {
 
 namespace {
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Decodes every %XX; the bytes may be anything, NUL included, and are kept as they are.
 std::string percentDecoded(std::string_view text)
 {
@@ -29,8 +19,8 @@ std::string percentDecoded(std::string_view text)
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '%' && i + 2 < text.size()) {
-            const int high = hexValue(text[i + 1]);
-            const int low = hexValue(text[i + 2]);
+            const int high = hexDigitValue(text[i + 1]);
+            const int low = hexDigitValue(text[i + 2]);
             if (high >= 0 && low >= 0) {
                 out.push_back(static_cast<char>(high * 16 + low));
                 i += 2;

@@ -1,21 +1,12 @@
 #include "Uuid.h"
 
+#include "HexDigit.h"
+
 #include <random>
 
 namespace ondrel::rules {
 
 namespace {
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 bool isHyphenPosition(std::size_t i)
 {
@@ -51,7 +42,7 @@ std::optional<Uuid> Uuid::fromString(std::string_view text)
                 return std::nullopt;
             continue;
         }
-        const int value = hexValue(text[i]);
+        const int value = detail::hexDigitValue(text[i]);
         if (value < 0)
             return std::nullopt;
         bytes[nibble / 2] = static_cast<std::uint8_t>(bytes[nibble / 2] << 4 | value);
