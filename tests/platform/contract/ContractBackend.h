@@ -20,6 +20,13 @@ struct ContractBackend
     friend void PrintTo(const ContractBackend& backend, std::ostream* out) { *out << backend.name; }
 };
 
+// A backend whose harness is Concrete, built fresh for each test.
+template <typename Harness, typename Concrete>
+ContractBackend<Harness> backend(std::string name)
+{
+    return {std::move(name), [] { return std::make_unique<Concrete>(); }};
+}
+
 // Names instantiated tests after their backend.
 struct BackendName
 {

@@ -15,7 +15,6 @@ public:
     virtual bool runUntil(const std::function<bool()>& done) = 0;
 };
 
-using ExecutorBackend = ContractBackend<ExecutorHarness>;
 class ExecutorContract : public ContractTest<ExecutorHarness>
 {};
 

@@ -12,7 +12,6 @@ public:
     virtual platform::LoginItem& loginItem() = 0;
 };
 
-using LoginItemBackend = ContractBackend<LoginItemHarness>;
 class LoginItemContract : public ContractTest<LoginItemHarness>
 {};
 

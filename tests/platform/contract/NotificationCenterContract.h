@@ -12,7 +12,6 @@ public:
     virtual platform::NotificationCenter& center() = 0;
 };
 
-using NotificationCenterBackend = ContractBackend<NotificationCenterHarness>;
 class NotificationCenterContract : public ContractTest<NotificationCenterHarness>
 {};
 

@@ -12,7 +12,6 @@ public:
     virtual platform::Preferences& preferences() = 0;
 };
 
-using PreferencesBackend = ContractBackend<PreferencesHarness>;
 class PreferencesContract : public ContractTest<PreferencesHarness>
 {};
 

@@ -49,12 +49,6 @@ private:
     FakeLoginItem m_item;
 };
 
-template <typename Harness, typename Concrete>
-ContractBackend<Harness> backend(std::string name)
-{
-    return {std::move(name), [] { return std::make_unique<Concrete>(); }};
-}
-
 INSTANTIATE_TEST_SUITE_P(Fake, ExecutorContract,
                          ::testing::Values(backend<ExecutorHarness, FakeExecutorHarness>("Fake")),
                          BackendName{});

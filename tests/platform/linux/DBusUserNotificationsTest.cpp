@@ -1,4 +1,5 @@
 #include "platform/linux/DBusUserNotifications.h"
+#include "PrivateBus.h"
 #include "QtTestSupport.h"
 
 #include <QDBusArgument>
@@ -6,7 +7,6 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusVirtualObject>
-#include <QProcess>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
@@ -15,6 +15,7 @@
 #include <vector>
 
 using ondrel::platform::x11::DBusUserNotifications;
+using ondrel::test::PrivateBus;
 using ondrel::test::processEventsUntil;
 using ondrel::test::QtLogCapture;
 
@@ -77,16 +78,10 @@ class DBusUserNotificationsTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (daemon.isEmpty()) {
+        if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty()) {
             GTEST_SKIP() << "dbus-daemon is not installed";
         }
-        m_daemon.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                QStringLiteral("--print-address")});
-        ASSERT_TRUE(m_daemon.waitForStarted());
-        ASSERT_TRUE(processEventsUntil([&] { return m_daemon.canReadLine(); }));
-        m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
-        ASSERT_FALSE(m_address.isEmpty());
+        ASSERT_FALSE(m_bus.address().isEmpty());
     }
 
     void TearDown() override
@@ -94,16 +89,12 @@ protected:
         for (const auto& name : m_connections) {
             QDBusConnection::disconnectFromBus(name);
         }
-        if (m_daemon.state() != QProcess::NotRunning) {
-            m_daemon.kill();
-            m_daemon.waitForFinished();
-        }
     }
 
     QDBusConnection connect(const QString& name)
     {
         m_connections.push_back(name);
-        return QDBusConnection::connectToBus(m_address, name);
+        return QDBusConnection::connectToBus(m_bus.address(), name);
     }
 
     // Puts the fake server on the bus.
@@ -117,8 +108,7 @@ protected:
     }
 
 private:
-    QProcess m_daemon;
-    QString m_address;
+    PrivateBus m_bus;
     std::vector<QString> m_connections;
 };
 

@@ -5,32 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 
 using ondrel::platform::OtherPreferenceValue;
 using ondrel::platform::PreferenceValue;
 using ondrel::platform::x11::JsonPreferences;
 using ondrel::test::QtLogCapture;
+using ondrel::test::readFile;
 using ondrel::test::TemporaryHome;
+using ondrel::test::writeFile;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeFile(const fs::path& path, const std::string& text)
-{
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 std::vector<fs::path> asideFiles(const fs::path& folder)
 {

@@ -3,9 +3,7 @@
 #include "TemporaryHome.h"
 #include "contract/ExecutorContract.h"
 #include "contract/LoginItemContract.h"
-#include "contract/NotificationCenterContract.h"
 #include "contract/PreferencesContract.h"
-#include "platform/common/InProcessNotificationCenter.h"
 #include "platform/linux/JsonPreferences.h"
 #include "platform/linux/QtExecutor.h"
 #include "platform/linux/XdgAutostartLoginItem.h"
@@ -49,23 +47,10 @@ private:
     XdgAutostartLoginItem m_item{"ondrel", "/usr/bin/ondrel"};
 };
 
-template <typename Harness, typename Concrete>
-ContractBackend<Harness> backend(std::string name)
-{
-    return {std::move(name), [] { return std::make_unique<Concrete>(); }};
-}
-
 INSTANTIATE_TEST_SUITE_P(Linux, ExecutorContract,
                          ::testing::Values(backend<ExecutorHarness, QtExecutorHarness>("Qt")),
                          BackendName{});
-// The Linux backend uses the in-process centre as it is.
-INSTANTIATE_TEST_SUITE_P(
-    Linux, NotificationCenterContract,
-    ::testing::Values(
-        backend<NotificationCenterHarness,
-                PlainNotificationCenterHarness<platform::InProcessNotificationCenter>>(
-            "InProcess")),
-    BackendName{});
+// The in-process notification centre the Linux backend uses as it is runs in the fake tests.
 INSTANTIATE_TEST_SUITE_P(
     Linux, PreferencesContract,
     ::testing::Values(backend<PreferencesHarness, JsonPreferencesHarness>("Json")), BackendName{});

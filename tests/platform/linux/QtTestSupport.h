@@ -6,8 +6,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <mutex>
+#include <sstream>
+#include <string>
 
 namespace ondrel::test {
 
@@ -19,6 +23,21 @@ inline bool processEventsUntil(const std::function<bool()>& done, int limitMs = 
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     return done();
+}
+
+inline std::string readFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+/// Writes a file, creating its folders first.
+inline void writeFile(const std::filesystem::path& path, const std::string& text)
+{
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
 }
 
 // Collects the Qt log messages of the ondrel categories while it lives.

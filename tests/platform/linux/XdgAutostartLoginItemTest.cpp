@@ -1,32 +1,19 @@
 #include "platform/linux/XdgAutostartLoginItem.h"
+#include "QtTestSupport.h"
 #include "TemporaryHome.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 using ondrel::platform::LoginItemStatus;
 using ondrel::platform::x11::XdgAutostartLoginItem;
+using ondrel::test::readFile;
 using ondrel::test::TemporaryHome;
+using ondrel::test::writeFile;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeFile(const fs::path& path, const std::string& text)
-{
-    fs::create_directories(path.parent_path());
-    std::ofstream(path) << text;
-}
 
 class XdgAutostartTest : public ::testing::Test
 {
