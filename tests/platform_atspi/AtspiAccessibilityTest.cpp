@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <unistd.h>
 
 namespace ondrel::test {
@@ -19,7 +17,6 @@ using platform::AttributeValue;
 using platform::ElementRef;
 using platform::x11::AtspiAccessibility;
 namespace AXAttribute = platform::AXAttribute;
-namespace AtspiState = platform::x11::AtspiState;
 namespace AtspiRole = platform::x11::AtspiRole;
 
 AtspiAccessibility::Options optionsFor(const QString& address, bool hasXTest = true)
@@ -45,17 +42,6 @@ std::optional<std::string> textOf(const AttributeValue& value)
 {
     const auto* text = std::get_if<std::string>(&value);
     return text ? std::optional{*text} : std::nullopt;
-}
-
-// Test names show the case's name rather than its bytes.
-template <typename Case>
-requires requires(const Case& testCase)
-{
-    testCase.name;
-}
-void PrintTo(const Case& testCase, std::ostream* out)
-{
-    *out << testCase.name;
 }
 
 struct TrustCase
@@ -88,13 +74,6 @@ INSTANTIATE_TEST_SUITE_P(Desktops, AtspiTrust,
                                          TrustCase{"NoLauncher", true, false, true, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(AtspiTrust, NoSessionBusMeansUntrusted)
-{
-    AtspiAccessibility accessibility(
-        nullptr, optionsFor(QStringLiteral("unix:path=/nonexistent/ondrel-test-bus")));
-    EXPECT_FALSE(accessibility.isProcessTrusted());
-}
-
 // Records what the user was asked and answers with a fixed button.
 struct ScriptedUser
 {
@@ -112,64 +91,65 @@ struct ScriptedUser
     }
 };
 
-TEST(AtspiRequestTrust, ConsentSwitchesAssistiveTechnologiesOn)
+struct RequestCase
 {
-    FakeAtspiDesktop desktop(desktopOptions(true, false));
-    ScriptedUser user(0);
-    AtspiAccessibility accessibility(user.callback(), optionsFor(desktop.address()));
+    const char* name;
+    bool enabled;
+    bool hasXTest;
+    std::optional<int> answer; // none: no way to ask the user
+    const char* answeredWith;  // the title of the button the answer picks
+    Alert (*expectedAlert)();  // null: the user is not asked
+    int expectedEnableRequests;
+    bool trustedAfter;
+};
+
+class AtspiRequestTrust : public testing::TestWithParam<RequestCase>
+{};
+
+TEST_P(AtspiRequestTrust, AsksOnlyWhenItCanHelpAndSwitchesOnlyOnConsent)
+{
+    const auto& request = GetParam();
+    FakeAtspiDesktop desktop(desktopOptions(true, request.enabled));
+    ScriptedUser user(request.answer.value_or(0));
+    AtspiAccessibility accessibility(request.answer ? user.callback() : nullptr,
+                                     optionsFor(desktop.address(), request.hasXTest));
 
     accessibility.requestTrust();
 
-    ASSERT_EQ(user.asked.size(), 1U);
-    EXPECT_EQ(user.asked[0].messageText, AtspiAccessibility::consentAlert().messageText);
-    EXPECT_EQ(user.asked[0].buttons.at(0), "Turn On");
-    EXPECT_TRUE(desktop.enabled());
-    EXPECT_TRUE(accessibility.isProcessTrusted());
+    if (request.expectedAlert) {
+        ASSERT_EQ(user.asked.size(), 1U);
+        EXPECT_EQ(user.asked[0].messageText, request.expectedAlert().messageText);
+        EXPECT_EQ(user.asked[0].buttons.at(static_cast<std::size_t>(*request.answer)),
+                  request.answeredWith);
+    } else {
+        EXPECT_TRUE(user.asked.empty());
+    }
+    EXPECT_EQ(desktop.enableRequests(), request.expectedEnableRequests);
+    EXPECT_EQ(desktop.enabled(), request.enabled || request.expectedEnableRequests > 0);
+    EXPECT_EQ(accessibility.isProcessTrusted(), request.trustedAfter);
 }
 
-TEST(AtspiRequestTrust, DeclineChangesNothing)
-{
-    FakeAtspiDesktop desktop(desktopOptions(true, false));
-    ScriptedUser user(1);
-    AtspiAccessibility accessibility(user.callback(), optionsFor(desktop.address()));
+INSTANTIATE_TEST_SUITE_P(
+    Requests, AtspiRequestTrust,
+    testing::Values(RequestCase{"ConsentSwitchesAssistiveTechnologiesOn", false, true, 0, "Turn On",
+                                &AtspiAccessibility::consentAlert, 1, true},
+                    RequestCase{"DeclineChangesNothing", false, true, 1, "Not Now",
+                                &AtspiAccessibility::consentAlert, 0, false},
+                    RequestCase{"AlreadyTrustedAsksNothing", true, true, 0, nullptr, nullptr, 0,
+                                true},
+                    RequestCase{"WithoutXTestOnlyExplains", false, false, 0, "OK",
+                                &AtspiAccessibility::noXTestAlert, 0, false},
+                    RequestCase{"WithoutAWayToAskDoesNothing", false, true, std::nullopt, nullptr,
+                                nullptr, 0, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-    accessibility.requestTrust();
-
-    EXPECT_EQ(user.asked.size(), 1U);
-    EXPECT_EQ(desktop.enableRequests(), 0);
-    EXPECT_FALSE(accessibility.isProcessTrusted());
-}
-
-TEST(AtspiRequestTrust, AlreadyTrustedAsksNothing)
-{
-    FakeAtspiDesktop desktop;
-    ScriptedUser user;
-    AtspiAccessibility accessibility(user.callback(), optionsFor(desktop.address()));
-
-    accessibility.requestTrust();
-
-    EXPECT_TRUE(user.asked.empty());
-    EXPECT_EQ(desktop.enableRequests(), 0);
-}
-
-TEST(AtspiRequestTrust, WithoutXTestOnlyExplains)
-{
-    FakeAtspiDesktop desktop(desktopOptions(true, false));
-    ScriptedUser user(0);
-    AtspiAccessibility accessibility(user.callback(), optionsFor(desktop.address(), false));
-
-    accessibility.requestTrust();
-
-    ASSERT_EQ(user.asked.size(), 1U);
-    EXPECT_EQ(user.asked[0].messageText, AtspiAccessibility::noXTestAlert().messageText);
-    EXPECT_EQ(desktop.enableRequests(), 0);
-}
-
-TEST(AtspiRequestTrust, AFailedSwitchIsReportedNotHidden)
+// Without a session bus the process is untrusted, and the switch it asks for fails aloud.
+TEST(AtspiRequestTrustFailure, NoSessionBusIsUntrustedAndAFailedSwitchIsReported)
 {
     ScriptedUser user(0);
     AtspiAccessibility accessibility(
         user.callback(), optionsFor(QStringLiteral("unix:path=/nonexistent/ondrel-test-bus")));
+    EXPECT_FALSE(accessibility.isProcessTrusted());
     OutputCapture output;
 
     accessibility.requestTrust();
@@ -178,16 +158,6 @@ TEST(AtspiRequestTrust, AFailedSwitchIsReportedNotHidden)
     EXPECT_EQ(
         output.lines()[0].rfind("[Accessibility] Failed to turn on assistive technologies: ", 0),
         0U);
-}
-
-TEST(AtspiRequestTrust, WithoutAWayToAskDoesNothing)
-{
-    FakeAtspiDesktop desktop(desktopOptions(true, false));
-    AtspiAccessibility accessibility(nullptr, optionsFor(desktop.address()));
-
-    accessibility.requestTrust();
-
-    EXPECT_EQ(desktop.enableRequests(), 0);
 }
 
 class AtspiElements : public testing::Test
@@ -258,28 +228,27 @@ TEST_F(AtspiElements, TheFocusedWindowIsTheActiveOne)
     EXPECT_EQ(textOf(read(children[1], AXAttribute::role)), "AXPanel");
 }
 
-TEST_F(AtspiElements, RolesMapToTheAXVocabulary)
+TEST_F(AtspiElements, RolesMapToTheAXVocabularyAndValuesAreTheTextOfTextElements)
 {
-    const std::vector<std::string> expected = {
-        "AXTextField", // the editable combo box of the address bar
-        "AXTextField", // entry
-        "AXTextField", // text
-        "AXTextField", // password text
-        "AXComboBox",  // a combo box that cannot be typed into
-        "AXPushButton",
-        "AXRole200", // a role without a name
+    const std::vector<std::pair<std::string, std::optional<std::string>>> expected = {
+        {"AXTextField", "example.org/page"}, // the editable combo box of the address bar
+        {"AXTextField", "word"},             // entry
+        {"AXTextField", "a\nb"},             // text
+        {"AXTextField", ""},                 // password text
+        {"AXComboBox", std::nullopt},        // a combo box that cannot be typed into
+        {"AXPushButton", std::nullopt},
+        {"AXRole200", std::nullopt}, // a role without a name
     };
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(textOf(read(toolbarChild(i), AXAttribute::role)), expected[i]) << "child " << i;
+        SCOPED_TRACE(i);
+        EXPECT_EQ(textOf(read(toolbarChild(i), AXAttribute::role)), expected[i].first);
+        const auto value = read(toolbarChild(i), AXAttribute::value);
+        if (expected[i].second) {
+            EXPECT_EQ(textOf(value), expected[i].second);
+        } else {
+            EXPECT_TRUE(std::holds_alternative<std::monostate>(value));
+        }
     }
-}
-
-TEST_F(AtspiElements, ValuesAreTheTextOfTextElements)
-{
-    EXPECT_EQ(textOf(read(toolbarChild(0), AXAttribute::value)), "example.org/page");
-    EXPECT_EQ(textOf(read(toolbarChild(2), AXAttribute::value)), "a\nb");
-    EXPECT_EQ(textOf(read(toolbarChild(3), AXAttribute::value)), "");
-    EXPECT_TRUE(std::holds_alternative<std::monostate>(read(toolbarChild(5), AXAttribute::value)));
 }
 
 TEST_F(AtspiElements, UnknownReadsAreAbsent)

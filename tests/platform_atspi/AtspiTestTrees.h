@@ -5,6 +5,24 @@
 #include "platform/linux/AtspiBus.h"
 
 #include <initializer_list>
+#include <ostream>
+
+namespace ondrel::test {
+namespace { // the same unnamed namespace as the test cases' own, so gtest finds it
+
+// Test names show the case's name rather than its bytes.
+template <typename Case>
+requires requires(const Case& testCase)
+{
+    testCase.name;
+}
+void PrintTo(const Case& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
+
+} // namespace
+} // namespace ondrel::test
 
 // Builders for the trees the browsers expose, trimmed to what the look-ups walk through.
 namespace ondrel::test::trees {
@@ -109,7 +127,7 @@ inline FakeTree firefox(const QString& pageUrl = QStringLiteral("https://example
 }
 
 // Chromium: no window marked active; helper windows without a title beside the real ones.
-inline FakeTree chromium(std::initializer_list<std::pair<QString, QString>> windows)
+inline FakeTree chromium(const std::vector<std::pair<QString, QString>>& windows)
 {
     FakeTree tree;
     tree.add(QStringLiteral("root"), application(QStringLiteral("Chromium")));
