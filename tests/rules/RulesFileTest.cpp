@@ -104,22 +104,17 @@ nlohmann::json validDocument()
 
 } // namespace
 
-TEST(RulesFileWriter, WritesTheExactLayout)
+TEST(RulesFileWriter, WritesTheExactLayoutAndReadsEveryFieldBack)
 {
     EXPECT_EQ(RulesFile::encode(fixtureRules()), fixtureText);
+    const auto storage = decodeOk(fixtureText);
+    EXPECT_EQ(storage.version, 1);
+    EXPECT_EQ(storage.rules, fixtureRules());
 }
 
 TEST(RulesFileWriter, WritesAnEmptyListAsAnEmptyArray)
 {
     EXPECT_EQ(RulesFile::encode({}), "{\n  \"rules\" : [\n\n  ],\n  \"version\" : 1\n}");
-    EXPECT_TRUE(decodeOk(RulesFile::encode({})).rules.empty());
-}
-
-TEST(RulesFileWriter, RoundTripsEveryField)
-{
-    const auto storage = decodeOk(fixtureText);
-    EXPECT_EQ(storage.version, 1);
-    EXPECT_EQ(storage.rules, fixtureRules());
 }
 
 TEST(RulesFileWriter, TruncatesTimesToWholeSeconds)
@@ -174,23 +169,15 @@ TEST(RulesFileReader, ReadsAnyVersionAndOptionalForms)
     EXPECT_THAT(rewritten, HasSubstr("\"urlPattern\" : \"\"\n"));
 }
 
-TEST(RulesFileReader, IgnoresUnknownKeysAndDropsThemOnWrite)
+TEST(RulesFileReader, IgnoresUnknownKeysAndLowerCaseIdsAndWritesTheCanonicalForm)
 {
     auto document = validDocument();
+    document["rules"][0]["id"] = "0f8e2c1a-4b7d-4e2a-9c3b-1d2e3f4a5b6c";
     document["extra"] = {{"nested", {1, 2, {{"deep", nullptr}}}}};
     document["rules"][0]["colour"] = "blue";
     document["rules"][0]["tags"] = {"a", {{"b", 1.5}}};
     const auto storage = decodeOk(document.dump());
     EXPECT_EQ(storage.rules, fixtureRules());
-    EXPECT_EQ(RulesFile::encode(storage.rules), fixtureText);
-}
-
-TEST(RulesFileReader, ReadsUpperCaseAnyUuidCaseAndWritesUpperCase)
-{
-    auto document = validDocument();
-    document["rules"][0]["id"] = "0f8e2c1a-4b7d-4e2a-9c3b-1d2e3f4a5b6c";
-    const auto storage = decodeOk(document.dump());
-    EXPECT_EQ(storage.rules.at(0).id, uuid("0F8E2C1A-4B7D-4E2A-9C3B-1D2E3F4A5B6C"));
     EXPECT_EQ(RulesFile::encode(storage.rules), fixtureText);
 }
 
@@ -295,26 +282,11 @@ INSTANTIATE_TEST_SUITE_P(
                       "rule 2: \"contentType\" is not plainText or richText: \"html\""},
         RejectionCase{"idNotUuid", withSecondRule("id", "rule-1"),
                       "rule 2: \"id\" is not a UUID: \"rule-1\""},
-        RejectionCase{"idWithoutHyphens", withSecondRule("id", "9A8B7C6D5E4F43218765O123456789AB"),
-                      "\"id\" is not a UUID"},
-        RejectionCase{"idInBraces", withSecondRule("id", "{9A8B7C6D-5E4F-4321-8765-0123456789AB}"),
-                      "\"id\" is not a UUID"},
         RejectionCase{"fractionalSeconds", withSecondRule("createdAt", "2024-01-01T00:00:00.5Z"),
                       "rule 2: \"createdAt\" is not a whole-second UTC time: "
                       "\"2024-01-01T00:00:00.5Z\""},
-        RejectionCase{"zeroOffset", withSecondRule("createdAt", "2024-01-01T00:00:00+00:00"),
-                      "\"createdAt\" is not a whole-second UTC time"},
         RejectionCase{"otherOffset", withSecondRule("lastUsedAt", "2024-01-01T01:00:00+01:00"),
                       "\"lastUsedAt\" is not a whole-second UTC time"},
-        RejectionCase{"noZone", withSecondRule("createdAt", "2024-01-01T00:00:00"),
-                      "\"createdAt\""},
-        RejectionCase{"dateOnly", withSecondRule("createdAt", "2024-01-01"), "\"createdAt\""},
-        RejectionCase{"notALeapYear", withSecondRule("createdAt", "2023-02-29T00:00:00Z"),
-                      "\"createdAt\""},
-        RejectionCase{"hour24", withSecondRule("createdAt", "2024-01-01T24:00:00Z"),
-                      "\"createdAt\""},
-        RejectionCase{"unrepresentableYear", withSecondRule("createdAt", "9999-12-31T23:59:59Z"),
-                      "\"createdAt\""},
         RejectionCase{"numericTime", withSecondRule("createdAt", 1700000000),
                       "\"createdAt\" is not a whole-second UTC time: 1700000000"},
         RejectionCase{"nullTime", withSecondRule("createdAt", nullptr), "\"createdAt\""},
@@ -327,7 +299,6 @@ INSTANTIATE_TEST_SUITE_P(
                       "rule 2: \"content\" has the wrong type: an object"},
         RejectionCase{"numericPattern", withSecondRule("urlPattern", 3), "\"urlPattern\""},
         RejectionCase{"topLevelArray", literal("[]"), "not a JSON object"},
-        RejectionCase{"topLevelText", literal("\"rules\""), "not a JSON object"},
         RejectionCase{"empty", literal(""), "the file is empty"},
         RejectionCase{"blank", literal(" \n\t "), "the file is empty"},
         RejectionCase{"trailingComma", literal(R"({"rules":[],"version":1,})"), "not valid JSON"},
@@ -443,6 +414,11 @@ INSTANTIATE_TEST_SUITE_P(
                       TimeCase{"2024-01-00T00:00:00Z", std::nullopt},
                       TimeCase{"2024-01-01T00:60:00Z", std::nullopt},
                       TimeCase{"2024-01-01T00:00:60Z", std::nullopt},
+                      TimeCase{"2024-01-01T24:00:00Z", std::nullopt},
+                      TimeCase{"2023-02-29T00:00:00Z", std::nullopt},
+                      TimeCase{"2024-01-01T00:00:00+00:00", std::nullopt},
+                      TimeCase{"2024-01-01T00:00:00", std::nullopt},
+                      TimeCase{"2024-01-01", std::nullopt},
                       TimeCase{"2024-01-01t00:00:00z", std::nullopt},
                       TimeCase{"2024-01-01 00:00:00Z", std::nullopt},
                       TimeCase{"+2024-01-01T00:00:0Z", std::nullopt},
