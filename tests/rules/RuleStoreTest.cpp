@@ -106,19 +106,13 @@ TEST_F(RuleStoreTest, FirstLaunchIsEmptyAndSilentUntilTheFirstAdd)
     EXPECT_EQ(m_output.text(), "");
 }
 
-TEST_F(RuleStoreTest, LoadsRulesInFileOrder)
-{
-    const std::vector<Rule> rules = {makeRule("a"), makeRule("b"), makeRule("c")};
-    auto store = openStoreWith(rules);
-    EXPECT_EQ(store->rules(), rules);
-    EXPECT_EQ(m_output.text(), "");
-}
-
-TEST_F(RuleStoreTest, UpdateReplacesTheFirstRuleWithTheIdOnly)
+TEST_F(RuleStoreTest, LoadsInFileOrderAndUpdateReplacesTheFirstRuleWithTheIdOnly)
 {
     auto twin = makeRule("twin");
     const std::vector<Rule> rules = {makeRule("a"), twin, twin};
     auto store = openStoreWith(rules);
+    EXPECT_EQ(store->rules(), rules);
+    EXPECT_EQ(m_output.text(), "");
     twin.content = "edited";
     store->updateRule(twin);
     const std::vector<Rule> expected = {rules[0], twin, rules[2]};
@@ -126,7 +120,7 @@ TEST_F(RuleStoreTest, UpdateReplacesTheFirstRuleWithTheIdOnly)
     EXPECT_TRUE(fileWasRewritten(expected));
 }
 
-TEST_F(RuleStoreTest, UpdateOrMarkOfAnUnknownIdWritesNothing)
+TEST_F(RuleStoreTest, UnknownIdsWriteNothingAndSetRuleAnnouncesWithoutSaving)
 {
     const std::vector<Rule> rules = {makeRule("a")};
     auto store = openStoreWith(rules);
@@ -139,6 +133,17 @@ TEST_F(RuleStoreTest, UpdateOrMarkOfAnUnknownIdWritesNothing)
     EXPECT_EQ(store->rules(), rules);
     EXPECT_EQ(readFile(file()), before);
     EXPECT_EQ(announcements, 0);
+
+    // setRule announces but does not save.
+    auto edited = rules[0];
+    edited.name = "draft";
+    EXPECT_TRUE(store->setRule(0, edited));
+    EXPECT_THAT(store->rules(), ElementsAre(edited));
+    EXPECT_EQ(announcements, 1);
+    EXPECT_EQ(readFile(file()), before);
+
+    EXPECT_FALSE(store->setRule(1, edited));
+    EXPECT_EQ(announcements, 1);
 }
 
 TEST_F(RuleStoreTest, DeleteRemovesEveryRuleWithTheIdAndAlwaysSaves)
@@ -172,25 +177,6 @@ TEST_F(RuleStoreTest, MarkRuleUsedStampsOnlyLastUsedAtOfTheFirstMatch)
     expected.lastUsedAt = m_clock.now();
     EXPECT_THAT(store->rules(), ElementsAre(expected, stored));
     EXPECT_THAT(readFile(file()), HasSubstr("\"lastUsedAt\" : \"2024-01-02T03:09:05Z\""));
-}
-
-TEST_F(RuleStoreTest, SetRuleAnnouncesButDoesNotSave)
-{
-    const std::vector<Rule> rules = {makeRule("a")};
-    auto store = openStoreWith(rules);
-    const auto before = readFile(file());
-    int announcements = 0;
-    auto subscription = store->addObserver([&] { ++announcements; });
-
-    auto edited = rules[0];
-    edited.name = "draft";
-    EXPECT_TRUE(store->setRule(0, edited));
-    EXPECT_THAT(store->rules(), ElementsAre(edited));
-    EXPECT_EQ(announcements, 1);
-    EXPECT_EQ(readFile(file()), before);
-
-    EXPECT_FALSE(store->setRule(1, edited));
-    EXPECT_EQ(announcements, 1);
 }
 
 TEST_F(RuleStoreTest, ObserversHearOfEachChangeBeforeAndAfterIt)
