@@ -21,17 +21,12 @@ RuleStorage exampleStorage()
 
 } // namespace
 
-TEST(ExampleRules, IsInTheWritersExactForm)
+TEST(ExampleRules, IsInTheWritersExactFormAndTheWebmailRuleAnswersFirefoxOnTheMailSite)
 {
     const auto storage = exampleStorage();
     EXPECT_EQ(storage.rules.size(), 5u);
     EXPECT_EQ(RulesFile::encode(storage.rules),
               ondrel::test::readFile(ONDREL_EXAMPLES_DIR "/rules.json"));
-}
-
-TEST(ExampleRules, TheWebmailRuleAnswersFirefoxOnTheMailSite)
-{
-    const auto storage = exampleStorage();
     const auto match = findMatchingRule(storage.rules, "firefox-esr",
                                         std::string("https://mail.example.com/inbox"));
     ASSERT_TRUE(match);

@@ -153,12 +153,6 @@ TEST(FindMatchingRuleTest, ApplicationIsComparedExactly)
     EXPECT_EQ(nameOf(findMatchingRule(accented, "org.cafe\u0301.App", std::nullopt)), "nfc");
 }
 
-TEST(FindMatchingRuleTest, EmptyListAndNoMatchGiveNone)
-{
-    EXPECT_FALSE(findMatchingRule({}, "x", kUrl));
-    EXPECT_FALSE(findMatchingRule(std::vector{makeRule("other", "y")}, "x", kUrl));
-}
-
 // ---------------------------------------------------------------- matchesURL
 
 struct UrlCase
@@ -236,10 +230,8 @@ INSTANTIATE_TEST_SUITE_P(
                     UrlCase{"nfd pattern nfc url", M::prefix, "https://" + kCafeNfd,
                             "https://" + kCafeNfc + ".fr/menu", true},
                     // The accent belongs to the character: "e" alone is not how the URL begins.
-                    UrlCase{"base letter before accent (nfd url)", M::prefix, "https://cafe",
+                    UrlCase{"base letter before accent", M::prefix, "https://cafe",
                             "https://" + kCafeNfd + ".fr", false},
-                    UrlCase{"base letter before accent (nfc url)", M::prefix, "https://cafe",
-                            "https://" + kCafeNfc + ".fr", false},
                     UrlCase{"ascii prefix of non-ascii url", M::prefix, "https://",
                             "https://" + kCafeNfc + ".fr", true}));
 
@@ -284,7 +276,6 @@ INSTANTIATE_TEST_SUITE_P(
     Regex, MatchesUrlTest,
     testing::Values(
         UrlCase{"fragment at start", M::regex, "https?://", "https://a.com/x", true},
-        UrlCase{"fragment in middle", M::regex, "a\\.com", "https://a.com/x", true},
         UrlCase{"fragment at end", M::regex, "/x", "https://a.com/x", true},
         UrlCase{"anchored start fails", M::regex, "^a\\.com", "https://a.com/x", false},
         UrlCase{"anchored both ends", M::regex, "^https://a\\.com/x$", "https://a.com/x", true},
