@@ -171,12 +171,17 @@ INSTANTIATE_TEST_SUITE_P(
         CtlCase{"unknown option", {"match", "--app", "a", "--colour"}, 64, "", "'--colour'"}));
 
 INSTANTIATE_TEST_SUITE_P(
-    UsageAndHelp, OndrelctlCaseTest,
+    UsageAndNormalize, OndrelctlCaseTest,
     testing::Values(CtlCase{"no command", {}, 64, "", "Usage: ondrelctl"},
                     CtlCase{"unknown command", {"frobnicate"}, 64, "", "unknown command"},
                     CtlCase{"unknown top option", {"--frob"}, 64, "", "unknown option"},
                     CtlCase{"unknown check option", {"check", "-x"}, 64, "", "unknown option"},
-                    CtlCase{"normalize takes one file", {"normalize", "a", "b"}, 64, "", "'b'"}));
+                    CtlCase{"normalize takes one file", {"normalize", "a", "b"}, 64, "", "'b'"},
+                    CtlCase{"normalize of a rejected file prints nothing",
+                            {"normalize", "@fractional-time.json"},
+                            2,
+                            "",
+                            "fractional-time.json"}));
 
 // ---------------------------------------------------------------- help texts
 
@@ -233,14 +238,6 @@ TEST_F(OndrelctlTest, NormalizePrintsExactlyWhatTheStoreWrites)
         test::writeFile(copy, result.out);
         EXPECT_EQ(run({"normalize", copy.string()}).out, result.out);
     }
-}
-
-TEST_F(OndrelctlTest, NormalizeOfRejectedFilePrintsNothing)
-{
-    const RunResult result = run({"normalize", (kData / "fractional-time.json").string()});
-    EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.out, "");
-    EXPECT_NE(result.err.find("fractional-time.json"), std::string::npos);
 }
 
 TEST_F(OndrelctlTest, OutputThatCannotBeWrittenIsAFailure)
