@@ -65,11 +65,8 @@ TEST(QtAlerts, ReturnsTheIndexOfTheButtonPressed)
         buttonTitled(qobject_cast<QMessageBox*>(modal), "Open System Settings")->click();
     });
     EXPECT_EQ(alerts.runModal(kAlert), 0);
-}
 
-TEST(QtAlerts, ClosingTheAlertCountsAsTheLastButton)
-{
-    QtAlerts alerts;
+    // Closing the alert counts as the last button.
     whenModalShows([](QWidget* modal) { modal->close(); });
     EXPECT_EQ(alerts.runModal(kAlert), 1);
 }
