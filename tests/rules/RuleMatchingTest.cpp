@@ -399,31 +399,22 @@ TEST(RegexCacheTest, ConcurrentCallersGetIdenticalResults)
 
 // ---------------------------------------------------------------- locale of contains
 
-class ContainsLocaleTest : public testing::Test
-{
-protected:
-    void use(const char* locale) { m_locale.use(locale); }
-
-private:
-    DefaultLocale m_locale{"en_US"};
-};
-
-TEST_F(ContainsLocaleTest, PosixLocaleStillIgnoresCase)
+TEST(ContainsLocaleTest, PosixLocaleStillIgnoresCase)
 {
     // LANG=C or C.UTF-8 reaches ICU as en_US_POSIX, whose collation separates capitals.
-    use("en_US_POSIX");
+    DefaultLocale locale("en_US_POSIX");
     EXPECT_TRUE(matchesURL("https://github.com", "GITHUB", URLMatchMode::contains));
     EXPECT_TRUE(matchesURL("https://caf\u00e9.fr", "CAFE", URLMatchMode::contains));
 }
 
-TEST_F(ContainsLocaleTest, FollowsTheUsersLocale)
+TEST(ContainsLocaleTest, FollowsTheUsersLocale)
 {
     // Danish collation treats "aa" as "å"; Turkish keeps dotted and dotless i apart.
-    use("da_DK");
+    DefaultLocale locale("da_DK");
     EXPECT_TRUE(matchesURL("https://\u00e5rhus.dk", "aarhus", URLMatchMode::contains));
-    use("en_US");
+    locale.use("en_US");
     EXPECT_FALSE(matchesURL("https://\u00e5rhus.dk", "aarhus", URLMatchMode::contains));
-    use("tr_TR");
+    locale.use("tr_TR");
     EXPECT_FALSE(matchesURL("https://wiki.org", "WIKI", URLMatchMode::contains));
     EXPECT_TRUE(matchesURL("https://wiki.org", "W\u0130K\u0130", URLMatchMode::contains));
 }
