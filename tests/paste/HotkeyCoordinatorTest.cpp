@@ -128,11 +128,8 @@ protected:
 TEST_F(HotkeyCoordinatorTest, RegistersCommandShiftVUnderItsName)
 {
     const auto stored = keyboardShortcuts.getShortcut(ondrel::shortcuts::Name("ondrel"));
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(stored->carbonKeyCode, 9);
-    EXPECT_EQ(stored->carbonModifiers, commandShift);
+    EXPECT_EQ(stored, ondrel::shortcuts::Shortcut(vKey, commandShift));
     EXPECT_TRUE(fake.hotkeys().registrationFor(vKey, commandShift).has_value());
-    EXPECT_EQ(coordinator->lastMatchedRuleName(), std::nullopt);
 }
 
 TEST_F(HotkeyCoordinatorTest, PressWithoutMatchingRuleDoesNothingAtAll)
