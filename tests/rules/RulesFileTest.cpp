@@ -272,8 +272,6 @@ INSTANTIATE_TEST_SUITE_P(
                       "\"rules\" is not an array: an object"},
         RejectionCase{"ruleNotObject", altered([](auto& d) { d["rules"][1] = 5; }),
                       "rule 2: not a JSON object: 5"},
-        RejectionCase{"noIsEnabled", altered([](auto& d) { d["rules"][1].erase("isEnabled"); }),
-                      "rule 2: missing \"isEnabled\""},
         RejectionCase{"unknownMode", withSecondRule("urlMatchMode", "fuzzy"),
                       "rule 2: \"urlMatchMode\" is not one of domain, exact, prefix, contains, "
                       "wildcard, regex: \"fuzzy\""},
