@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-30}
 
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz
+cmake --build --preset fuzz --target fuzzers
 
 for fuzzer in build/fuzz/fuzz/fuzz_*; do
   [ -x "$fuzzer" ] || continue

@@ -13,7 +13,9 @@ stop_started() {
   for pid in "${started[@]}"; do
     wait "$pid" 2>/dev/null || true
   done
-  rm -rf "$work"
+  # Chromium's helper processes may still be writing the profile for a moment after the
+  # browser itself has gone; a leftover folder must not turn a passing run into a failure.
+  rm -rf "$work" 2>/dev/null || { sleep 1; rm -rf "$work" 2>/dev/null; } || true
   exit $status
 }
 trap stop_started EXIT

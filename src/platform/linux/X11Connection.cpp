@@ -186,7 +186,8 @@ void X11Connection::dispatch(const xcb_generic_event_t& event)
     // A listener may add or remove listeners (or run a nested loop); work on a copy, and skip
     // a listener removed meanwhile, whose owner may be gone.
     const auto listeners = m_listeners;
-    for (const auto& [id, listener] : listeners) {
+    for (const auto& [listenerId, listener] : listeners) {
+        const auto id = listenerId; // clang before 16 cannot capture a structured binding
         const bool present = std::any_of(m_listeners.begin(), m_listeners.end(),
                                          [&](const auto& entry) { return entry.first == id; });
         if (present && (*listener)(event))
