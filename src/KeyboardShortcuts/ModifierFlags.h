@@ -1,16 +1,18 @@
 #pragma once
 
+#include "platform/Hotkeys.h"
+
 #include <cstdint>
 
 namespace ondrel::shortcuts {
 
 // Carbon modifier bits, the form in which shortcuts are stored and handed to the hotkey service.
 namespace carbon {
-inline constexpr std::int64_t cmdKey = 0x100;
-inline constexpr std::int64_t shiftKey = 0x200;
-inline constexpr std::int64_t optionKey = 0x800;
-inline constexpr std::int64_t controlKey = 0x1000;
-inline constexpr std::int64_t functionKey = 0x20000;
+inline constexpr std::int64_t cmdKey = platform::CarbonModifier::command;
+inline constexpr std::int64_t shiftKey = platform::CarbonModifier::shift;
+inline constexpr std::int64_t optionKey = platform::CarbonModifier::option;
+inline constexpr std::int64_t controlKey = platform::CarbonModifier::control;
+inline constexpr std::int64_t functionKey = platform::CarbonModifier::function;
 } // namespace carbon
 
 // Event modifier flags (the macOS NSEvent values), the form key events and menus use.

@@ -16,6 +16,15 @@ inline constexpr OSStatus eventHotKeyExistsErr = -9878;
 inline constexpr OSStatus eventHotKeyInvalidErr = -9879;
 inline constexpr OSStatus paramErr = -50;
 
+// Carbon modifier bits: the form in which modifiers cross this boundary and are stored.
+namespace CarbonModifier {
+inline constexpr std::uint32_t command = 0x100;
+inline constexpr std::uint32_t shift = 0x200;
+inline constexpr std::uint32_t option = 0x800;
+inline constexpr std::uint32_t control = 0x1000;
+inline constexpr std::uint32_t function = 0x20000;
+} // namespace CarbonModifier
+
 // Identifies a registration: a four-character signature and an id.
 struct HotKeyID
 {

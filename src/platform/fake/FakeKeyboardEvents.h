@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Hotkeys.h"
 #include "platform/KeyboardEvents.h"
 
 #include <chrono>
@@ -22,7 +23,7 @@ class FakeKeyboardEvents final : public KeyboardEvents
 {
 public:
     /// The Carbon bit of the paste modifier (Command on macOS, standing for Control on X11).
-    static constexpr std::uint32_t pasteModifier = 0x100;
+    static constexpr std::uint32_t pasteModifier = CarbonModifier::command;
 
     struct Keystroke
     {

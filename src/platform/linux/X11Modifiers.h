@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Hotkeys.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -7,15 +9,6 @@
 #include <vector>
 
 namespace ondrel::platform::x11 {
-
-// Carbon modifier bits, the stored form of a shortcut's modifiers.
-namespace CarbonModifier {
-inline constexpr std::uint32_t command = 0x100;
-inline constexpr std::uint32_t shift = 0x200;
-inline constexpr std::uint32_t option = 0x800;
-inline constexpr std::uint32_t control = 0x1000;
-inline constexpr std::uint32_t function = 0x20000;
-} // namespace CarbonModifier
 
 // The eight core modifier bits of an X key event's state.
 namespace XModifier {
