@@ -1,0 +1,52 @@
+#include "Icons.h"
+
+#include <QFile>
+
+#include <array>
+#include <utility>
+
+namespace ondrel::ui {
+
+namespace {
+
+// Freedesktop icon-naming-spec names first, then names common themes (Adwaita, Breeze) add.
+// Symbols whose look carries meaning (the orange star) are bundled only.
+constexpr std::array<std::pair<const char*, const char*>, 17> themeNames{{
+    {"app.dashed", "application-x-executable"},
+    {"arrow.up.right", "external-link"},
+    {"checkmark", "object-select"},
+    {"checkmark.circle", "emblem-ok"},
+    {"checkmark.circle.fill", "emblem-ok"},
+    {"doc.on.clipboard", "edit-paste"},
+    {"doc.on.clipboard.fill", "edit-paste"},
+    {"folder", "folder"},
+    {"gear", "preferences-system"},
+    {"heart.fill", "emblem-favorite"},
+    {"list.bullet", "view-list"},
+    {"lock.shield", "security-high"},
+    {"plus", "list-add"},
+    {"power", "system-shutdown"},
+    {"trash", "edit-delete"},
+    {"xmark.circle.fill", "dialog-error"},
+    {"magnifyingglass", "edit-find"},
+}};
+
+} // namespace
+
+QIcon bundledIcon(QStringView symbol)
+{
+    const QString path = QStringLiteral(":/icons/%1.svg").arg(symbol);
+    return QFile::exists(path) ? QIcon(path) : QIcon();
+}
+
+QIcon symbolIcon(QStringView symbol)
+{
+    QIcon fallback = bundledIcon(symbol);
+    for (const auto& [name, themeName] : themeNames) {
+        if (symbol == QLatin1String(name))
+            return QIcon::fromTheme(QString::fromLatin1(themeName), fallback);
+    }
+    return fallback;
+}
+
+} // namespace ondrel::ui
