@@ -1,0 +1,158 @@
+#include "app/AppDelegate.h"
+
+#include "KeyboardShortcuts/KeyboardShortcuts.h"
+
+#include "TemporaryHome.h"
+
+#include "platform/fake/FakePlatform.h"
+
+#include <QAbstractButton>
+#include <QFrame>
+#include <QMenu>
+#include <QTest>
+
+#include <memory>
+
+using namespace ondrel;
+
+namespace {
+
+constexpr std::uint32_t vKey = 9;
+constexpr std::uint32_t commandShift = 0x100 | 0x200;
+
+// Answers "Later" and notes what launch had already built when the alert came up.
+class AlertProbe final : public platform::Alerts
+{
+public:
+    std::function<void()> onAlert;
+    int runModal(const platform::Alert&) override
+    {
+        ++shown;
+        if (onAlert)
+            onAlert();
+        return 1;
+    }
+    std::optional<std::string> chooseApplication(const std::string&) override { return {}; }
+    int shown = 0;
+};
+
+} // namespace
+
+class AppDelegateTest : public QObject
+{
+    Q_OBJECT
+
+    struct Fixture
+    {
+        explicit Fixture(bool trusted = true)
+        {
+            fakes.accessibility().setTrusted(trusted);
+            auto platform = fakes.takePlatform();
+            auto probe = std::make_unique<AlertProbe>();
+            alerts = probe.get();
+            platform->alerts = std::move(probe);
+            delegate = std::make_unique<app::AppDelegate>(std::move(platform), [this] { ++quits; });
+        }
+
+        test::TemporaryHome home;
+        platform::fake::FakePlatform fakes;
+        AlertProbe* alerts;
+        int quits = 0;
+        std::unique_ptr<app::AppDelegate> delegate;
+    };
+
+private Q_SLOTS:
+    void accessibilityAlertComesAfterTrayAndShortcut()
+    {
+        Fixture f(false);
+        bool trayBuilt = false;
+        bool shortcutGrabbed = false;
+        f.alerts->onAlert = [&] {
+            trayBuilt = f.delegate->statusItem() && f.delegate->statusItem()->panel();
+            shortcutGrabbed = f.fakes.hotkeys().registrationFor(vKey, commandShift).has_value();
+        };
+        f.delegate->applicationDidFinishLaunching();
+        QCOMPARE(f.alerts->shown, 1);
+        QVERIFY(trayBuilt);
+        QVERIFY(shortcutGrabbed);
+        QVERIFY(f.fakes.preferences().contains("KeyboardShortcuts_ondrel"));
+    }
+
+    void menuHasSettingsAndQuitWithTheirShortcuts()
+    {
+        Fixture f;
+        f.delegate->applicationDidFinishLaunching();
+        const auto actions = f.delegate->statusItem()->menu().actions();
+        QCOMPARE(actions.size(), 3);
+        QCOMPARE(actions[0]->text(), "Settings...");
+        QCOMPARE(actions[0]->shortcut().toString(), "Ctrl+,");
+        QVERIFY(actions[0]->isShortcutVisibleInContextMenu());
+        QVERIFY(actions[1]->isSeparator());
+        QCOMPARE(actions[2]->text(), "Quit Ondrel");
+        QCOMPARE(actions[2]->shortcut().toString(), "Ctrl+Q");
+
+        actions[2]->trigger();
+        QCOMPARE(f.quits, 1);
+        actions[0]->trigger();
+        QVERIFY(f.delegate->settingsWindowController()->window().isVisible());
+    }
+
+    void panelTogglesAndItsSettingsRowClosesIt()
+    {
+        Fixture f;
+        f.delegate->applicationDidFinishLaunching();
+        app::StatusItem& item = *f.delegate->statusItem();
+        item.statusItemClicked();
+        QVERIFY(item.isPanelShown());
+        item.statusItemClicked();
+        QVERIFY(!item.isPanelShown());
+
+        item.statusItemClicked();
+        auto* settingsRow =
+            item.panel()->findChild<QAbstractButton*>(QStringLiteral("settingsRow"));
+        QTest::mouseClick(settingsRow, Qt::LeftButton);
+        QVERIFY(!item.isPanelShown());
+        QVERIFY(f.delegate->settingsWindowController()->window().isVisible());
+    }
+
+    void settingsWindowIsBuiltOnceAndKept()
+    {
+        Fixture f;
+        f.delegate->applicationDidFinishLaunching();
+        QVERIFY(!f.delegate->settingsWindowController());
+        f.delegate->openSettings();
+        QWidget* window = &f.delegate->settingsWindowController()->window();
+        QCOMPARE(window->windowTitle(), "Ondrel Settings");
+        QCOMPARE(window->size(), QSize(820, 540));
+        QCOMPARE(window->minimumSize(), window->maximumSize());
+        const QPoint centred = window->pos();
+
+        window->close();
+        QVERIFY(!window->isVisible());
+        window->move(centred + QPoint(40, 40));
+        f.delegate->openSettings();
+        QCOMPARE(&f.delegate->settingsWindowController()->window(), window);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->pos(), centred + QPoint(40, 40));
+    }
+
+    void panelHangsUnderTheIconOrAboveAtTheBottom_data()
+    {
+        QTest::addColumn<QRect>("icon");
+        QTest::addColumn<QPoint>("expected");
+        QTest::newRow("top bar, middle") << QRect(600, 0, 24, 24) << QPoint(470, 28);
+        QTest::newRow("top bar, right edge") << QRect(1256, 0, 24, 24) << QPoint(998, 28);
+        QTest::newRow("bottom bar") << QRect(1256, 1000, 24, 24) << QPoint(998, 856);
+    }
+
+    void panelHangsUnderTheIconOrAboveAtTheBottom()
+    {
+        QFETCH(QRect, icon);
+        QFETCH(QPoint, expected);
+        QCOMPARE(app::StatusItem::panelPosition(icon, QSize(282, 140), QRect(0, 0, 1280, 1024)),
+                 expected);
+    }
+};
+
+QTEST_MAIN(AppDelegateTest)
+#include "AppDelegateTest.moc"
