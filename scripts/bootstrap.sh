@@ -13,7 +13,7 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # end-to-end tests: a real X server and programs we did not write
-  xvfb x11-utils x11-xkb-utils openbox xdotool xclip xterm zenity dbus dbus-x11 at-spi2-core firefox-esr chromium python3
+  xvfb x11-utils x11-xkb-utils openbox trayer xdotool xclip xterm zenity dbus dbus-x11 at-spi2-core firefox-esr chromium python3
 )
 
 missing=()

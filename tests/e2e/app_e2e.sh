@@ -1,0 +1,151 @@
+#!/usr/bin/env bash
+# The real `ondrel` on a real X server with an XEmbed tray (trayer). Run it inside the desktop
+# session:
+#   tests/e2e/run-in-desktop.sh -- tests/e2e/app_e2e.sh path/to/ondrel
+# Checks: from a clean HOME it stores Super+Shift+V and shows no window of its own; it docks
+# one icon; a primary click shows the panel under the icon, a second click or a click elsewhere
+# hides it; a second launch exits 0 and brings up the first one's settings window (820x540);
+# Super+Shift+V pastes a rule's text into zenity; SIGTERM ends it with status 0.
+set -euo pipefail
+
+ondrel=${1:?usage: app_e2e.sh ONDREL}
+[ -n "${DISPLAY:-}" ] || { echo "app_e2e.sh: no DISPLAY; run it inside run-in-desktop.sh" >&2; exit 64; }
+for tool in trayer xdotool xwininfo xprop zenity python3; do
+  command -v "$tool" >/dev/null || { echo "app_e2e.sh: $tool is not installed" >&2; exit 69; }
+done
+export ONDREL_PLATFORM=linux
+
+work=$(mktemp -d /tmp/ondrel-app.XXXXXX)
+pids=()
+cleanup() {
+  local status=$?
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+  exit $status
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  for file in "$work"/*.out "$work"/*.err; do
+    [ -s "$file" ] && { echo "--- $(basename "$file")" >&2; tail -30 "$file" >&2; }
+  done
+  exit 1
+}
+# wait_until SECONDS COMMAND...: runs COMMAND until it succeeds, at most SECONDS.
+wait_until() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.1
+  done
+}
+
+# Our windows a user can see, one per line: "<id> <width>x<height> <x>,<y>".
+visible_windows() {
+  local id
+  for id in $(xdotool search --onlyvisible --pid "$ondrel_pid" 2>/dev/null); do
+    xwininfo -id "$id" | awk -v id="$id" '
+      /Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+      /Width:/ {w=$NF} /Height:/ {h=$NF} END {print id, w "x" h, x "," y}'
+  done
+}
+panel_shown() { [[ "$(visible_windows)" == *" 282x"* ]]; }
+panel_hidden() { ! panel_shown; }
+managed_windows_of() {
+  local id
+  for id in $(xprop -root _NET_CLIENT_LIST | grep -o '0x[0-9a-f]*'); do
+    xprop -id "$id" _NET_WM_PID | grep -q "= $1\$" && echo "$id"
+  done
+  return 0
+}
+docked_icons() { xwininfo -tree -id "$tray" | grep -c '("ondrel" "Ondrel")' || true; }
+click_icon() { xdotool mousemove --window "$icon" 5 5 click "${1:-1}"; }
+
+# --- a rule for zenity, a tray, then Ondrel from a clean HOME ----------------------------------
+
+text="Pasted by Ondrel ✓"
+mkdir -p "$XDG_DATA_HOME/Ondrel"
+python3 - "$text" >"$XDG_DATA_HOME/Ondrel/rules.json" <<'PY'
+import json, sys
+print(json.dumps({"version": 1, "rules": [{
+    "id": "5D1E2C3B-4A59-4E6F-8A7B-9C0D1E2F3A4B", "name": "Zenity", "bundleID": "wmclass:Zenity",
+    "appDisplayName": "Zenity", "content": sys.argv[1], "contentType": "plainText",
+    "urlMatchMode": "domain", "isEnabled": True, "createdAt": "2024-01-02T03:04:05Z"}]}))
+PY
+
+trayer --edge top --align right --widthtype pixel --width 120 --height 24 --SetDockType true \
+  >"$work/trayer.out" 2>&1 &
+pids+=($!)
+wait_until 10 xdotool search --name '^panel$' >/dev/null || fail "trayer did not start"
+tray=$(xdotool search --name '^panel$' | head -1)
+
+"$ondrel" >"$work/ondrel.out" 2>"$work/ondrel.err" &
+ondrel_pid=$!
+pids+=($ondrel_pid)
+wait_until 20 bash -c "[ \$(xwininfo -tree -id $tray | grep -c '(\"ondrel\" \"Ondrel\")') -ge 1 ]" \
+  || fail "no icon docked in the tray"
+prefs="$XDG_CONFIG_HOME/Ondrel/preferences.json"
+stored_default() {
+  grep -q '"KeyboardShortcuts_ondrel": "{\\"carbonKeyCode\\":9,\\"carbonModifiers\\":768}"' "$prefs" 2>/dev/null
+}
+wait_until 10 stored_default || fail "the default shortcut was not stored: $(cat "$prefs" 2>/dev/null)"
+echo "ok - a clean start stores Super+Shift+V"
+[ "$(docked_icons)" = 1 ] || fail "$(docked_icons) icons docked"
+echo "ok - one icon in the tray"
+[ -z "$(managed_windows_of "$ondrel_pid")" ] || fail "ondrel has a managed window at start"
+echo "ok - no window of its own"
+
+# --- the panel ---------------------------------------------------------------------------------
+
+icon=$(visible_windows | awk '$2 != "282x" {print $1; exit}')
+icon_y=$(xwininfo -id "$icon" | awk '/Absolute upper-left Y/ {print $NF}')
+click_icon
+wait_until 5 panel_shown || fail "a click on the icon ($icon) did not show the panel: $(visible_windows)"
+panel_y=$(visible_windows | awk '$2 ~ /^282x/ {split($3, p, ","); print p[2]}')
+[ "$panel_y" -gt "$icon_y" ] || fail "the panel is not under the icon ($panel_y, icon at $icon_y)"
+click_icon
+wait_until 5 panel_hidden || fail "a second click did not hide the panel"
+echo "ok - a click shows the panel under the icon, a second click hides it"
+click_icon
+wait_until 5 panel_shown || fail "a third click did not show the panel: $(visible_windows)"
+xdotool mousemove 400 600 click 1
+wait_until 5 panel_hidden || fail "a click elsewhere did not hide the panel"
+echo "ok - a click elsewhere hides the panel"
+
+# --- a second launch ---------------------------------------------------------------------------
+
+timeout 10 "$ondrel" >"$work/second.out" 2>"$work/second.err" || fail "the second launch failed ($?)"
+wait_until 10 xdotool search --onlyvisible --name '^Ondrel Settings$' >/dev/null \
+  || fail "no settings window after the second launch"
+settings=$(xdotool search --onlyvisible --name '^Ondrel Settings$' | head -1)
+[ "$(xdotool getwindowpid "$settings")" = "$ondrel_pid" ] || fail "the settings window is not the first one's"
+xwininfo -id "$settings" | grep -q 'Width: 820' || fail "settings window: $(xwininfo -id "$settings" | grep -E 'Width|Height')"
+xwininfo -id "$settings" | grep -q 'Height: 540' || fail "settings window is not 540 high"
+echo "ok - a second launch exits 0 and brings up the first one's settings window"
+xdotool windowclose "$settings" 2>/dev/null || xdotool key --window "$settings" alt+F4
+
+# --- the shortcut pastes -----------------------------------------------------------------------
+
+zenity --entry --title "paste target" >"$work/zenity.out" 2>"$work/zenity.err" &
+zenity_pid=$!
+pids+=($zenity_pid)
+wait_until 20 bash -c "xdotool getactivewindow getwindowpid 2>/dev/null | grep -qx $zenity_pid" \
+  || fail "zenity did not come to the front"
+sleep 0.5
+xdotool key super+shift+v
+sleep 1
+xdotool key Return
+wait_until 10 bash -c "! kill -0 $zenity_pid 2>/dev/null" || fail "zenity did not close"
+[ "$(cat "$work/zenity.out")" = "$text" ] || fail "zenity got '$(cat "$work/zenity.out")'"
+echo "ok - Super+Shift+V pastes the rule's text into zenity"
+
+# --- SIGTERM -----------------------------------------------------------------------------------
+
+kill -TERM "$ondrel_pid"
+status=0
+wait "$ondrel_pid" || status=$?
+[ "$status" = 0 ] || fail "SIGTERM ended ondrel with status $status"
+echo "ok - SIGTERM ends it with status 0"
