@@ -48,9 +48,17 @@ void AppDelegate::applicationDidFinishLaunching()
     m_statusItem->setUpPanel(*m_ruleStore, *m_hotkeyCoordinator);
     // 7. The first use of the shortcut's name stores its default and grabs it.
     m_hotkeyCoordinator->registerHotkey();
+    qCDebug(appLog) << "shortcut registered";
+    m_lastMatchLog =
+        m_hotkeyCoordinator->addDidChangeObserver([this] {
+            qCDebug(appLog).noquote()
+                << "smart paste used"
+                << QString::fromStdString(m_hotkeyCoordinator->lastMatchedRuleName().value_or(""));
+        });
     checkTray();
     // 8. May show a modal alert; launch ends when it is answered.
     m_permissionManager->promptForAccessibilityIfNeeded();
+    qCDebug(appLog) << "launched";
 }
 
 void AppDelegate::checkTray()
