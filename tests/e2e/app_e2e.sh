@@ -114,6 +114,17 @@ wait_until 5 panel_shown || fail "a third click did not show the panel: $(visibl
 xdotool mousemove 400 600 click 1
 wait_until 5 panel_hidden || fail "a click elsewhere did not hide the panel"
 echo "ok - a click elsewhere hides the panel"
+menu_shown() { [ "$(visible_windows | wc -l)" = 2 ] && ! panel_shown; }
+click_icon 3
+wait_until 5 menu_shown || fail "a secondary click did not show the menu: $(visible_windows)"
+xdotool key Escape
+wait_until 5 bash -c "[ \$(xdotool search --onlyvisible --pid $ondrel_pid | wc -l) = 1 ]" \
+  || fail "Escape did not close the menu"
+click_icon
+wait_until 5 panel_shown || fail "after the menu, a click did not show the panel"
+click_icon
+wait_until 5 panel_hidden || fail "after the menu, a second click did not hide the panel"
+echo "ok - a secondary click shows the menu; after it a click toggles the panel again"
 
 # --- a second launch ---------------------------------------------------------------------------
 
