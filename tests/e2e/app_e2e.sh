@@ -160,3 +160,23 @@ status=0
 wait "$ondrel_pid" || status=$?
 [ "$status" = 0 ] || fail "SIGTERM ended ondrel with status $status"
 echo "ok - SIGTERM ends it with status 0"
+
+# --- no tray, no display -----------------------------------------------------------------------
+
+kill "${pids[0]}"  # trayer
+wait "${pids[0]}" 2>/dev/null || true
+"$ondrel" >"$work/notray.out" 2>"$work/notray.err" &
+ondrel_pid=$!
+pids+=($ondrel_pid)
+wait_until 15 xdotool search --onlyvisible --name '^Ondrel Settings$' >/dev/null \
+  || fail "without a tray the settings window did not open"
+[ "$(grep -c 'no system tray' "$work/notray.err")" = 1 ] || fail "without a tray the log does not say so once"
+kill -TERM "$ondrel_pid"
+wait "$ondrel_pid" || fail "ondrel without a tray did not end cleanly"
+echo "ok - without a tray it says so once and opens the settings window"
+
+status=0
+env -u DISPLAY -u WAYLAND_DISPLAY "$ondrel" >"$work/nodisplay.out" 2>&1 || status=$?
+[ "$status" != 0 ] || fail "without a display ondrel exited 0"
+[ "$(wc -l <"$work/nodisplay.out")" = 1 ] || fail "without a display ondrel printed more than one line"
+echo "ok - without a display it prints one line and fails"
