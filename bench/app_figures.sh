@@ -16,7 +16,7 @@ ondrel="$build/src/app/ondrel"
 import os, statistics, subprocess, sys, time
 
 ondrel = sys.argv[1]
-env = dict(os.environ, ONDREL_PLATFORM="linux", QT_LOGGING_RULES="ondrel.app.debug=true")
+env = dict(os.environ, QT_LOGGING_RULES="ondrel.app.debug=true")
 tray = subprocess.Popen(["trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel",
                          "--width", "120", "--height", "24"],
                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

@@ -101,7 +101,7 @@ x11 background 4a5d78
 trayer --edge top --align right --widthtype pixel --width 160 --height 26 --SetDockType true \
   --tint 0x2b2f36 --transparent true --alpha 0 >/dev/null 2>&1 &
 trayer=$!
-ONDREL_PLATFORM=linux "$ondrel" >/dev/null 2>&1 &
+"$ondrel" >/dev/null 2>&1 &
 ondrel_pid=$!
 trap 'kill $ondrel_pid $trayer 2>/dev/null || true; wait $ondrel_pid $trayer 2>/dev/null || true' EXIT
 wait_until 20 bash -c "[ \$(xdotool search --onlyvisible --pid $ondrel_pid | wc -l) -ge 1 ]"

@@ -13,7 +13,6 @@ ondrel=${1:?usage: app_e2e.sh ONDREL}
 for tool in trayer xdotool xwininfo xprop zenity python3; do
   command -v "$tool" >/dev/null || { echo "app_e2e.sh: $tool is not installed" >&2; exit 69; }
 done
-export ONDREL_PLATFORM=linux
 
 work=$(mktemp -d /tmp/ondrel-app.XXXXXX)
 pids=()
