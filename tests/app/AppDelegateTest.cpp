@@ -1,4 +1,6 @@
 #include "app/AppDelegate.h"
+#include "app/SingleInstance.h"
+#include "app/UnixSignals.h"
 
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
 
@@ -134,6 +136,19 @@ private Q_SLOTS:
         QCOMPARE(&f.delegate->settingsWindowController()->window(), window);
         QVERIFY(window->isVisible());
         QCOMPARE(window->pos(), centred + QPoint(40, 40));
+    }
+
+    // Runs without a session bus (see CMakeLists.txt): the lock in $XDG_RUNTIME_DIR decides.
+    void withoutBusASecondClaimActivatesTheFirstThroughTheLock()
+    {
+        test::TemporaryHome home;
+        int activations = 0;
+        app::UnixSignals unixSignals([] {}, [&] { ++activations; });
+        app::SingleInstance first([&] { ++activations; });
+        QCOMPARE(first.claim(), app::SingleInstance::Outcome::claimed);
+        app::SingleInstance second([] {});
+        QCOMPARE(second.claim(), app::SingleInstance::Outcome::activatedOther);
+        QTRY_COMPARE(activations, 1);
     }
 
     void panelHangsUnderTheIconOrAboveAtTheBottom_data()
