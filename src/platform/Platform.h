@@ -11,6 +11,7 @@
 #include "NotificationCenter.h"
 #include "Pasteboard.h"
 #include "Preferences.h"
+#include "Session.h"
 #include "UserNotifications.h"
 #include "Workspace.h"
 
@@ -35,6 +36,8 @@ struct Platform
             executor->shutdown();
     }
 
+    /// The session found at start-up; says why smart paste cannot work when it cannot.
+    Session session;
     std::unique_ptr<Executor> executor;
     std::unique_ptr<Workspace> workspace;
     std::unique_ptr<Accessibility> accessibility;

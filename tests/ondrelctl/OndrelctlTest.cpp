@@ -183,6 +183,19 @@ INSTANTIATE_TEST_SUITE_P(
                             "",
                             "fractional-time.json"}));
 
+TEST_F(OndrelctlTest, ContextOnAnUnsupportedWaylandSessionSaysWhy)
+{
+    m_home.setEnvironment("WAYLAND_DISPLAY", "wayland-0");
+    m_home.setEnvironment("XDG_CURRENT_DESKTOP", "GNOME");
+    m_home.setEnvironment("DISPLAY", ":31999");
+    const RunResult result = run({"context"});
+    EXPECT_EQ(result.status, 69);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("Smart paste is not available in this session: GNOME on Wayland"),
+              std::string::npos)
+        << result.err;
+}
+
 // ---------------------------------------------------------------- help texts
 
 TEST_F(OndrelctlTest, HelpGoesToStandardOutput)

@@ -65,6 +65,11 @@ int runContext(Arguments args, Io io)
         io.err << "ondrelctl: " << error.what() << '\n';
         return exitUnavailable;
     }
+    // What the detector would see here is not what a paste would use: say so instead.
+    if (!platform->session.smartPasteAvailable()) {
+        io.err << "ondrelctl: " << platform->session.unavailableReason << '\n';
+        return exitUnavailable;
+    }
 
     // The same detector, limits and threads as a shortcut press.
     paste::ContextDetector detector({*platform->executor, *platform->workspace,
@@ -104,7 +109,8 @@ const Command& contextCommand()
         "\n"
         "Use --after to switch to the window you want to look at.\n"
         "\n"
-        "Exit status: 0 printed, 64 usage error, 69 the desktop could not be reached.\n",
+        "Exit status: 0 printed, 64 usage error, 69 the desktop could not be reached or smart\n"
+        "paste is not available in this session (the reason is printed).\n",
         runContext};
     return command;
 }

@@ -1,6 +1,7 @@
 #include "PlatformFactory.h"
 
 #include "PacedFakeExecutor.h"
+#include "SessionDetection.h"
 #include "platform/common/InProcessNotificationCenter.h"
 #include "platform/fake/FakePlatform.h"
 #include "platform/linux/AtspiAccessibility.h"
@@ -28,9 +29,17 @@ namespace {
 
 Q_LOGGING_CATEGORY(factoryLog, "ondrel.platform.factory")
 
-std::unique_ptr<Platform> createLinuxPlatform()
+// Until the Wayland backend is complete, sway sessions run on the X11 backend through Xwayland
+// and say that smart paste does not work there.
+constexpr bool kSwaySupported = false;
+
+std::unique_ptr<Platform> createLinuxPlatform(const Session& session)
 {
     auto connection = x11::X11Connection::open();
+    if (!connection && !session.smartPasteAvailable()) {
+        // Without Xwayland there is nothing to run on at all; the session is the reason.
+        throw PlatformUnavailable(session.unavailableReason);
+    }
     if (!connection) {
         const char* display = std::getenv("DISPLAY");
         throw PlatformUnavailable(
@@ -39,6 +48,7 @@ std::unique_ptr<Platform> createLinuxPlatform()
             "). Start it inside an X11 session, or under Wayland with Xwayland running.");
     }
     auto platform = std::make_unique<Platform>();
+    platform->session = session;
     platform->executor = std::make_unique<x11::QtExecutor>();
     platform->alerts = std::make_unique<x11::QtAlerts>();
     // The trust offer is an alert of our own; alerts live as long as the platform does.
@@ -89,7 +99,8 @@ std::unique_ptr<Platform> createPlatform()
 
 std::unique_ptr<Platform> createPlatform(BackendKind kind)
 {
-    return kind == BackendKind::fake ? createFakePlatform() : createLinuxPlatform();
+    return kind == BackendKind::fake ? createFakePlatform()
+                                     : createLinuxPlatform(detectSession(kSwaySupported));
 }
 
 } // namespace ondrel::platform

@@ -24,8 +24,9 @@ public:
 /// The backend ONDREL_PLATFORM names: "fake", or "linux" (also when unset). Any other value
 /// gives the default and one warning line.
 BackendKind backendFromEnvironment();
-/// Builds the backend ONDREL_PLATFORM names. Construct it on the main thread, after the
-/// QApplication. Throws PlatformUnavailable with a message for the user when it cannot start.
+/// Builds the backend ONDREL_PLATFORM names, or the one the session calls for. Construct it on
+/// the main thread, after the QApplication. Throws PlatformUnavailable with a message for the
+/// user when it cannot start. Its `session` says when smart paste cannot work in this session.
 std::unique_ptr<Platform> createPlatform();
 /// Builds the given backend. The fake one runs its virtual clock at real speed from the Qt
 /// event loop, so a whole program can run on it.
