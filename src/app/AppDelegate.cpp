@@ -49,6 +49,8 @@ void AppDelegate::applicationDidFinishLaunching()
     // 7. The first use of the shortcut's name stores its default and grabs it.
     m_hotkeyCoordinator->registerHotkey();
     qCDebug(appLog) << "shortcut registered";
+    m_keyboardShortcuts->onKeyDown(paste::HotkeyCoordinator::smartPasteName(*m_keyboardShortcuts),
+                                   [] { qCDebug(appLog) << "shortcut pressed"; });
     m_lastMatchLog =
         m_hotkeyCoordinator->addDidChangeObserver([this] {
             qCDebug(appLog).noquote()
