@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QScreen>
 #include <QSystemTrayIcon>
@@ -65,6 +66,7 @@ void StatusItem::setUpPanel(rules::RuleStore& ruleStore,
     m_panel->setAccessibleName(QStringLiteral("Ondrel"));
     m_panel->setAttribute(Qt::WA_NoMouseReplay);
     m_panel->setFrameStyle(QFrame::StyledPanel | QFrame::Plain);
+    m_panel->installEventFilter(this);
     auto* layout = new QVBoxLayout(m_panel.get());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -113,6 +115,17 @@ void StatusItem::closePanel()
 bool StatusItem::isPanelShown() const
 {
     return m_panel && m_panel->isVisible();
+}
+
+bool StatusItem::eventFilter(QObject* watched, QEvent* event)
+{
+    // Escape dismisses the panel, as it does any transient popover.
+    if (watched == m_panel.get() && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        closePanel();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 bool StatusItem::isInTray() const

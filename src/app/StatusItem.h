@@ -65,6 +65,9 @@ public:
     /// centred under the icon, above it when the icon is in the lower half, kept on the screen.
     static QPoint panelPosition(const QRect& icon, const QSize& panelSize, const QRect& screen);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     Actions m_actions;
     std::unique_ptr<QMenu> m_menu;

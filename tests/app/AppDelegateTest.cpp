@@ -99,7 +99,7 @@ private Q_SLOTS:
         QVERIFY(f.delegate->settingsWindowController()->window().isVisible());
     }
 
-    void panelTogglesAndItsSettingsRowClosesIt()
+    void panelTogglesAndEscapeOrItsSettingsRowCloseIt()
     {
         Fixture f;
         f.delegate->applicationDidFinishLaunching();
@@ -107,6 +107,9 @@ private Q_SLOTS:
         item.statusItemClicked();
         QVERIFY(item.isPanelShown());
         item.statusItemClicked();
+        QVERIFY(!item.isPanelShown());
+        item.statusItemClicked();
+        QTest::keyClick(item.panel(), Qt::Key_Escape);
         QVERIFY(!item.isPanelShown());
 
         item.statusItemClicked();
