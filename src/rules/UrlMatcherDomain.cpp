@@ -4,9 +4,8 @@
 #include "UrlMatcherText.h"
 
 #include <arpa/inet.h>
-#include <uriparser/Uri.h>
 
-#include <cstring>
+#include <algorithm>
 
 namespace ondrel::rules::detail {
 
@@ -44,67 +43,160 @@ std::optional<std::array<std::uint8_t, 16>> parseIpv6(std::string_view text)
     return address;
 }
 
-class ParsedUri
+bool isAsciiAlpha(char c)
 {
-public:
-    explicit ParsedUri(std::string_view text)
-    {
-        const char* errorPos = nullptr;
-        m_ok = uriParseSingleUriExA(&m_uri, text.data(), text.data() + text.size(), &errorPos) ==
-               URI_SUCCESS;
-    }
-    ~ParsedUri()
-    {
-        if (m_ok)
-            uriFreeUriMembersA(&m_uri);
-    }
-    ParsedUri(const ParsedUri&) = delete;
-    ParsedUri& operator=(const ParsedUri&) = delete;
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
-    bool ok() const { return m_ok; }
-    const UriUriA& uri() const { return m_uri; }
-
-private:
-    UriUriA m_uri{};
-    bool m_ok = false;
-};
-
-std::string_view rangeText(const UriTextRangeA& range)
+bool isAsciiDigit(char c)
 {
-    if (!range.first || !range.afterLast || range.afterLast <= range.first)
-        return {};
-    return {range.first, static_cast<std::size_t>(range.afterLast - range.first)};
+    return c >= '0' && c <= '9';
+}
+
+// Browsers drop tabs and line breaks anywhere in a URL and controls or spaces around it.
+std::string withoutIgnoredCharacters(std::string_view url)
+{
+    const auto isOuter = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    while (!url.empty() && isOuter(url.front()))
+        url.remove_prefix(1);
+    while (!url.empty() && isOuter(url.back()))
+        url.remove_suffix(1);
+    std::string out;
+    out.reserve(url.size());
+    for (char c : url) {
+        if (c != '\t' && c != '\n' && c != '\r')
+            out.push_back(c);
+    }
+    return out;
+}
+
+// The text after "scheme:", or none when the URL does not begin with a scheme.
+std::optional<std::string_view> afterScheme(std::string_view url)
+{
+    if (url.empty() || !isAsciiAlpha(url.front()))
+        return std::nullopt;
+    for (std::size_t i = 1; i < url.size(); ++i) {
+        const char c = url[i];
+        if (c == ':')
+            return url.substr(i + 1);
+        if (!isAsciiAlpha(c) && !isAsciiDigit(c) && c != '+' && c != '-' && c != '.')
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// Characters no browser lets stand in a host; percent-encoded, they are ordinary bytes.
+bool isForbiddenInHost(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte <= 0x20 || byte == 0x7f ||
+           std::string_view("#/:<>?@[\\]^|").find(c) != std::string_view::npos;
+}
+
+bool isDecOctet(std::string_view text)
+{
+    if (text.empty() || text.size() > 3 || (text.size() > 1 && text.front() == '0'))
+        return false;
+    int value = 0;
+    for (char c : text) {
+        if (!isAsciiDigit(c))
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    return value <= 255;
+}
+
+// Dotted decimal exactly as written in a URL: four octets, no leading zeros.
+bool isIpv4(std::string_view text)
+{
+    for (int octet = 0; octet < 4; ++octet) {
+        const std::size_t dot = octet < 3 ? text.find('.') : text.size();
+        if (dot == std::string_view::npos || !isDecOctet(text.substr(0, dot)))
+            return false;
+        text.remove_prefix(std::min(dot + 1, text.size()));
+    }
+    return true;
+}
+
+// "v" 1*HEX "." 1*(unreserved / sub-delims / ":"), as between the brackets of a URL.
+bool isIpFuture(std::string_view text)
+{
+    if (text.size() < 4 || (text.front() != 'v' && text.front() != 'V'))
+        return false;
+    const std::size_t dot = text.find('.');
+    if (dot == std::string_view::npos || dot < 2 || dot + 1 == text.size())
+        return false;
+    for (std::size_t i = 1; i < dot; ++i) {
+        if (hexDigitValue(text[i]) < 0)
+            return false;
+    }
+    return std::all_of(text.begin() + static_cast<std::ptrdiff_t>(dot) + 1, text.end(), [](char c) {
+        return isAsciiAlpha(c) || isAsciiDigit(c) ||
+               std::string_view("-._~!$&'()*+,;=:").find(c) != std::string_view::npos;
+    });
+}
+
+std::optional<UrlMatcherHost> bracketedHost(std::string_view inside)
+{
+    UrlMatcherHost host;
+    host.text = std::string(inside);
+    if (isIpFuture(inside)) {
+        host.kind = UrlMatcherHost::Kind::ipFuture;
+        return host;
+    }
+    auto address = parseIpv6(inside);
+    if (!address)
+        return std::nullopt;
+    host.kind = UrlMatcherHost::Kind::ipv6;
+    host.ipv6 = *address;
+    return host;
 }
 
 } // namespace
 
 std::optional<UrlMatcherHost> urlHost(std::string_view url)
 {
-    // An empty view may have no data pointer; uriparser wants a real range.
-    if (url.empty())
+    // Read the way a browser's address parser reads: find the authority after
+    // "scheme://" and only then look at what it holds. Whatever follows it (path,
+    // query, fragment) may hold anything, raw brackets, bare "%" and a second "#"
+    // included, since it plays no part.
+    const std::string cleaned = withoutIgnoredCharacters(url);
+    const auto rest = afterScheme(cleaned);
+    if (!rest || !rest->starts_with("//"))
         return std::nullopt;
-    ParsedUri parsed(url);
-    if (!parsed.ok())
-        return std::nullopt;
-    const UriUriA& uri = parsed.uri();
-    const std::string_view hostText = rangeText(uri.hostText);
-    if (rangeText(uri.scheme).empty() || hostText.empty())
-        return std::nullopt;
+    std::string_view authority = rest->substr(2);
+    authority = authority.substr(0, authority.find_first_of("/?#"));
+    // User info ends at the last "@": a password may hold a raw one.
+    if (const std::size_t at = authority.rfind('@'); at != std::string_view::npos)
+        authority.remove_prefix(at + 1);
 
-    UrlMatcherHost host;
-    if (uri.hostData.ip6) {
-        host.kind = UrlMatcherHost::Kind::ipv6;
-        std::memcpy(host.ipv6.data(), uri.hostData.ip6->data, host.ipv6.size());
-        host.text = std::string(hostText);
-    } else if (uri.hostData.ip4) {
-        host.kind = UrlMatcherHost::Kind::ipv4;
-        host.text = std::string(hostText);
-    } else if (uri.hostData.ipFuture.first) {
-        host.kind = UrlMatcherHost::Kind::ipFuture;
-        host.text = std::string(hostText);
+    std::string_view hostText = authority;
+    std::string_view port;
+    std::optional<UrlMatcherHost> host;
+    if (authority.starts_with('[')) {
+        const std::size_t close = authority.find(']');
+        if (close == std::string_view::npos)
+            return std::nullopt;
+        host = bracketedHost(authority.substr(1, close - 1));
+        if (!host)
+            return std::nullopt;
+        hostText = authority.substr(0, close + 1);
     } else {
-        host.text = percentDecoded(hostText);
+        hostText = authority.substr(0, authority.find(':'));
+        if (hostText.empty() || std::any_of(hostText.begin(), hostText.end(), isForbiddenInHost))
+            return std::nullopt;
+        host.emplace();
+        if (isIpv4(hostText)) {
+            host->kind = UrlMatcherHost::Kind::ipv4;
+            host->text = std::string(hostText);
+        } else {
+            host->text = percentDecoded(hostText);
+        }
     }
+    port = authority.substr(hostText.size());
+    if (!port.empty() &&
+        (port.front() != ':' || !std::all_of(port.begin() + 1, port.end(), isAsciiDigit)))
+        return std::nullopt;
     return host;
 }
 

@@ -24,9 +24,12 @@ struct UrlMatcherHost
     std::string text;
     /// The address when kind is ipv6, so "::1" and "0:0:0:0:0:0:0:1" are one host.
     std::array<std::uint8_t, 16> ipv6{};
+
+    bool operator==(const UrlMatcherHost&) const = default;
 };
 
-/// The host of url when it parses (RFC 3986) as an absolute URI with a non-empty host.
+/// The non-empty host of a URL with a scheme and an authority, read as leniently as a
+/// browser reads an address: the rest of the URL may hold characters RFC 3986 refuses.
 std::optional<UrlMatcherHost> urlHost(std::string_view url);
 /// The host a domain pattern names: a URL's host, else the text without a leading "*.".
 UrlMatcherHost patternHost(std::string_view pattern);

@@ -328,6 +328,31 @@ INSTANTIATE_TEST_SUITE_P(
         UrlCase{"ipv4 same", M::domain, "10.0.0.1", "http://10.0.0.1/", true},
         UrlCase{"ipv4 has nothing under it", M::domain, "0.0.1", "http://10.0.0.1/", false}));
 
+// URLs as browsers report them, with characters RFC 3986 refuses after the host.
+INSTANTIATE_TEST_SUITE_P(
+    DomainAsBrowsersReport, MatchesUrlTest,
+    testing::Values(
+        UrlCase{"brackets in query", M::domain, "gitlab.com",
+                "https://gitlab.com/x/-/issues?label_name[]=bug", true},
+        UrlCase{"pipe caret braces backquote", M::domain, "google.com",
+                "https://www.google.com/search?q=a|b^c{d}`e", true},
+        UrlCase{"bare percent", M::domain, "example.com", "https://example.com/100%/off?x=5%",
+                true},
+        UrlCase{"second hash", M::domain, "example.com", "https://example.com/p#a#b", true},
+        UrlCase{"display text path", M::domain, "wikipedia.org",
+                "https://de.wikipedia.org/wiki/Z\u00fcrich Hbf", true},
+        UrlCase{"non-ascii host", M::domain, "b\u00fccher.de", "https://b\u00fccher.de/", true},
+        UrlCase{"pattern url with brackets", M::domain,
+                "https://gitlab.com/x/-/issues?label_name[]=bug", "https://gitlab.com/", true},
+        UrlCase{"raw at in password", M::domain, "example.com", "https://me:p@ss@example.com/",
+                true},
+        UrlCase{"user info naming another host", M::domain, "example.com",
+                "https://example.com@evil.com/", false},
+        UrlCase{"other registered domain", M::domain, "gitlab.com", "https://notgitlab.com/?a[]=b",
+                false},
+        UrlCase{"port not a number", M::domain, "example.com", "https://example.com:ab/", false},
+        UrlCase{"bad address literal", M::domain, "::1", "http://[::g]/", false}));
+
 INSTANTIATE_TEST_SUITE_P(
     MalformedUtf8, MatchesUrlTest,
     testing::Values(
