@@ -1,6 +1,7 @@
 #include "FileAccess.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -71,42 +72,19 @@ bool readUpTo(int fd, std::size_t limit, std::string& out)
     return true;
 }
 
-// Copies file to a new file at target; returns 0 or the errno value (EEXIST: target taken).
-int copyExclusive(const std::filesystem::path& file, const std::filesystem::path& target,
-                  std::string& error)
+// Renames file to target unless target exists; returns 0 or the errno value.
+int renameExclusive(const std::filesystem::path& file, const std::filesystem::path& target)
 {
-    UniqueFd in(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (!in.valid()) {
-        const int code = errno;
-        error = failure("could not open", file, code);
-        return code;
-    }
-    UniqueFd out(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    if (!out.valid()) {
-        const int code = errno;
-        error = failure("could not create", target, code);
-        return code;
-    }
-    const auto abandon = [&](std::string_view what, int code) {
-        ::unlink(target.c_str());
-        error = failure(what, target, code);
-        return code;
-    };
-    char buffer[64 * 1024];
-    for (;;) {
-        const ssize_t count = ::read(in.get(), buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            return abandon("could not copy to", errno);
-        if (count == 0)
-            break;
-        if (!writeAll(out.get(), {buffer, static_cast<std::size_t>(count)}))
-            return abandon("could not write", errno);
-    }
-    if (::fsync(out.get()) != 0 || !out.close())
-        return abandon("could not write", errno);
-    return 0;
+    if (::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // A file system without the exclusive rename: check first, then rename.
+    struct stat status
+    {};
+    if (::lstat(target.c_str(), &status) == 0)
+        return EEXIST;
+    return ::rename(file.c_str(), target.c_str()) == 0 ? 0 : errno;
 }
 
 } // namespace
@@ -176,13 +154,8 @@ ReadResult readFile(const std::filesystem::path& file, std::size_t maxSize)
 std::optional<std::string> writeAtomically(const std::filesystem::path& file,
                                            std::string_view bytes, mode_t mode)
 {
-    std::filesystem::path target = file;
     // Write through a symbolic link, so a linked rules file stays linked.
-    std::error_code ignored;
-    if (std::filesystem::is_symlink(file, ignored)) {
-        if (auto resolved = std::filesystem::canonical(file, ignored); !ignored)
-            target = std::move(resolved);
-    }
+    const std::filesystem::path target = followLinks(file);
     const auto folder = target.has_parent_path() ? target.parent_path() : ".";
     std::string name = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
     std::vector<char> temporaryName(name.begin(), name.end());
@@ -217,37 +190,49 @@ std::optional<std::string> writeAtomically(const std::filesystem::path& file,
     return std::nullopt;
 }
 
-KeepResult keepCopy(const std::filesystem::path& file, const std::filesystem::path& copyName)
+std::filesystem::path followLinks(std::filesystem::path path)
+{
+    std::error_code error;
+    // The same bound on hops as the kernel's, so a loop of links ends.
+    for (int hop = 0; hop < 40 && std::filesystem::is_symlink(path, error); ++hop) {
+        std::filesystem::path target = std::filesystem::read_symlink(path, error);
+        if (error)
+            break;
+        path = target.is_absolute() ? std::move(target) : path.parent_path() / target;
+    }
+    return path;
+}
+
+KeepResult setAside(const std::filesystem::path& path, std::string_view suffix)
 {
     KeepResult result;
+    // Beside the real file, so a rename never crosses file systems.
+    const std::filesystem::path file = followLinks(path);
     struct stat status
     {};
-    if (::stat(file.c_str(), &status) != 0) {
+    if (::lstat(file.c_str(), &status) != 0) {
         if (errno != ENOENT)
             result.error = failure("could not inspect", file, errno);
         return result;
     }
     constexpr int maxAttempts = 100;
     for (int attempt = 1; attempt <= maxAttempts; ++attempt) {
-        std::filesystem::path candidate = copyName;
+        std::filesystem::path candidate = file;
+        candidate += suffix;
         if (attempt > 1)
             candidate += "-" + std::to_string(attempt);
-        // A hard link keeps the old content when the file is replaced and copies nothing.
-        if (::linkat(AT_FDCWD, file.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-            result.keptAs = candidate;
-            return result;
-        }
-        if (errno == EEXIST)
-            continue;
-        std::string error;
-        const int code = copyExclusive(file, candidate, error);
-        if (code == 0) {
-            result.keptAs = candidate;
-            return result;
-        }
+        // A hard link leaves the file in place until the new content replaces it; a
+        // rename works where links do not (some file systems, folders).
+        int code = ::link(file.c_str(), candidate.c_str()) == 0 ? 0 : errno;
+        if (code != 0 && code != EEXIST)
+            code = renameExclusive(file, candidate);
         if (code == EEXIST)
             continue;
-        result.error = std::move(error);
+        if (code != 0) {
+            result.error = failure("could not set aside", file, code);
+            return result;
+        }
+        result.keptAs = std::move(candidate);
         return result;
     }
     result.error = "could not keep " + file.string() + ": " + std::to_string(maxAttempts) +

@@ -24,15 +24,19 @@ ReadResult readFile(const std::filesystem::path& file, std::size_t maxSize);
 /// Replaces file with bytes at once (temporary file, fsync, rename); returns an error or none.
 std::optional<std::string> writeAtomically(const std::filesystem::path& file,
                                            std::string_view bytes, mode_t mode);
-// The outcome of keeping a copy: where it went, or a one-line error.
+/// The file that path names once symbolic links are followed; it need not exist.
+std::filesystem::path followLinks(std::filesystem::path path);
+
+// The outcome of setting a file aside: where it went, or a one-line error.
 struct KeepResult
 {
     std::optional<std::filesystem::path> keptAs;
     std::string error;
 };
 
-/// Keeps file's content as copyName (else copyName-2, -3, ...; never replacing a file), by a hard
-/// link or else a copy. A missing file leaves nothing to keep and is no error.
-KeepResult keepCopy(const std::filesystem::path& file, const std::filesystem::path& copyName);
+/// Sets the file that path names aside as that file's name plus suffix (else suffix-2, -3, ...;
+/// never replacing a file): by a hard link, else by a rename, which needs only the folder. A
+/// missing file leaves nothing to keep and is no error.
+KeepResult setAside(const std::filesystem::path& path, std::string_view suffix);
 
 } // namespace ondrel::rules::FileAccess

@@ -98,10 +98,10 @@ void RuleStore::loadRules()
         description = m_storagePath.string() + ": " + std::get<RulesFileError>(decoded).description;
     }
     // The next save would replace the user's file with an empty list; keep its content.
-    m_rejectedCopyName = m_storagePath;
-    *m_rejectedCopyName += ".rejected-" + compactTime(m_clock());
+    m_rejectedSuffix = ".rejected-" + compactTime(m_clock());
     logLoadFailure(description + " (the file will be kept as " +
-                   m_rejectedCopyName->filename().string() + " before the next save)");
+                   FileAccess::followLinks(m_storagePath).filename().string() + *m_rejectedSuffix +
+                   " before the next save)");
 }
 
 template <typename Change>
@@ -161,13 +161,13 @@ void RuleStore::markRuleUsed(const Rule& rule)
 
 std::optional<std::string> RuleStore::keepRejectedFile()
 {
-    if (!m_rejectedCopyName)
+    if (!m_rejectedSuffix)
         return std::nullopt;
-    const auto kept = FileAccess::keepCopy(m_storagePath, *m_rejectedCopyName);
+    const auto kept = FileAccess::setAside(m_storagePath, *m_rejectedSuffix);
     if (!kept.error.empty())
         return "the unreadable rules file could not be kept aside, so it was not replaced: " +
                kept.error;
-    m_rejectedCopyName.reset();
+    m_rejectedSuffix.reset();
     return std::nullopt;
 }
 

@@ -66,9 +66,9 @@ private:
     std::vector<Rule> m_rules;
     ObserverList m_willChange;
     ObserverList m_didChange;
-    // Set when the file at start could not be used: where its content goes before the
-    // first save replaces it.
-    std::optional<std::filesystem::path> m_rejectedCopyName;
+    // Set when the file at start could not be used: the suffix of the name its content
+    // is kept under before the first save replaces it.
+    std::optional<std::string> m_rejectedSuffix;
 };
 
 } // namespace ondrel::rules
