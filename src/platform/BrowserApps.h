@@ -7,8 +7,9 @@
 namespace ondrel::platform {
 
 // Application IDs of the browsers whose current tab's URL is read on Linux: their desktop-entry
-// IDs as Debian, upstream packages and Flatpak install them. Compared exactly (case-sensitive).
-inline constexpr std::array<std::string_view, 27> linuxBrowserApps = {
+// IDs as Debian, upstream packages, Flatpak and Snap install them (a snap's entry is
+// NAME_APP.desktop). Compared exactly (case-sensitive).
+inline constexpr std::array<std::string_view, 37> linuxBrowserApps = {
     "firefox",
     "firefox-esr",
     "org.mozilla.firefox",
@@ -37,6 +38,18 @@ inline constexpr std::array<std::string_view, 27> linuxBrowserApps = {
     "brave-browser-nightly",
     "vivaldi-snapshot",
     "io.github.ungoogled_software.ungoogled_chromium",
+    // Mozilla's own channels; their Flatpak and Snap builds share the release's IDs.
+    "firefox-beta",
+    "firefox-devedition",
+    "firefox-developer-edition",
+    "firefox-nightly",
+    // Snap and Flatpak forms of the browsers above.
+    "firefox_firefox",
+    "chromium_chromium",
+    "brave_brave",
+    "opera_opera",
+    "vivaldi_vivaldi-stable",
+    "net.waterfox.waterfox",
 };
 
 /// True when the application ID names a browser of the Linux table.
