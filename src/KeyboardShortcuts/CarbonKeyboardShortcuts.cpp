@@ -123,12 +123,26 @@ void CarbonKeyboardShortcuts::setMenuOpen(bool isOpen)
     updateEventHandler();
 }
 
+void CarbonKeyboardShortcuts::setSuspended(bool suspended)
+{
+    if (suspended == m_isSuspended) {
+        return;
+    }
+    m_isSuspended = suspended;
+    updateEventHandler();
+}
+
 void CarbonKeyboardShortcuts::updateEventHandler()
 {
     if (!m_eventHandlerInstalled) {
         return;
     }
-    if (m_isEnabled && !m_isMenuOpen) {
+    if (m_isSuspended) {
+        // A recorder wants every key; presses reach no action meanwhile anyway.
+        suspendAll();
+        m_hotkeys.removeEventTypes(hotKeyEventKinds);
+        m_hotkeys.removeEventTypes(rawKeyEventKinds);
+    } else if (m_isEnabled && !m_isMenuOpen) {
         registerAll();
         m_hotkeys.removeEventTypes(rawKeyEventKinds);
         m_hotkeys.addEventTypes(hotKeyEventKinds);

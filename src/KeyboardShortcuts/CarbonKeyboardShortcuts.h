@@ -52,6 +52,9 @@ public:
     void updateEventHandler();
     /// Records whether one of our menus is open; brings the handler in line when it changed.
     void setMenuOpen(bool isOpen);
+    /// Lets go of every registration while a recorder records (a grab would keep the key from
+    /// it) and takes them again afterwards; entries and ids stay.
+    void setSuspended(bool suspended);
 
     /// The platform callback: answers noErr when the event was ours and an action ran.
     platform::OSStatus carbonEventHandler(const platform::KeyEvent& event);
@@ -61,6 +64,7 @@ public:
     std::uint64_t hotKeyId() const { return m_hotKeyId; }
     bool hasEventHandler() const { return m_eventHandlerInstalled; }
     bool isMenuOpen() const { return m_isMenuOpen; }
+    bool isSuspended() const { return m_isSuspended; }
 
 private:
     platform::OSStatus registerWithSystem(const Shortcut& shortcut, std::uint32_t id,
@@ -80,6 +84,7 @@ private:
     std::uint64_t m_hotKeyId = 0;
     bool m_eventHandlerInstalled = false;
     bool m_isMenuOpen = false;
+    bool m_isSuspended = false;
     // The handler outlives this object inside the platform; it checks this first.
     std::shared_ptr<bool> m_lifetime = std::make_shared<bool>(true);
 };

@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "platform/Preferences.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
@@ -230,6 +231,12 @@ void KeyboardShortcuts::setEnabled(bool enabled)
     m_carbon.updateEventHandler();
 }
 
+void KeyboardShortcuts::setPaused(bool paused)
+{
+    m_isPaused = paused;
+    m_carbon.setSuspended(paused);
+}
+
 void KeyboardShortcuts::handleOnKeyDown(const Shortcut& shortcut)
 {
     if (m_isPaused) {
@@ -371,6 +378,20 @@ std::vector<Shortcut> KeyboardShortcuts::systemShortcuts() const
         }
     }
     return result;
+}
+
+bool KeyboardShortcuts::isTakenBySystem(const Shortcut& shortcut) const
+{
+    const auto listed = systemShortcuts();
+    if (std::find(listed.begin(), listed.end(), shortcut) != listed.end()) {
+        return true;
+    }
+    if (shortcut.carbonKeyCode < 0 || shortcut.carbonKeyCode > maximumKeyCode ||
+        shortcut.carbonModifiers < 0 || shortcut.carbonModifiers > maximumCarbonModifiers) {
+        return false;
+    }
+    return m_keyboardLayout.isTakenBySystem(static_cast<std::uint32_t>(shortcut.carbonKeyCode),
+                                            static_cast<std::uint32_t>(shortcut.carbonModifiers));
 }
 
 const MenuItem* KeyboardShortcuts::menuItemWithMatchingShortcut(const Menu& menu,

@@ -46,7 +46,7 @@ public:
     /// Posted after every change of a name's stored shortcut, with {"name": raw value}.
     static constexpr const char* shortcutByNameDidChange =
         "KeyboardShortcuts_shortcutByNameDidChange";
-    /// Posted by recorders when they start or stop recording, with {"isActive": "true"/"false"}.
+    /// Posted by recorders when they start or stop recording, with the boolean {"isActive"}.
     static constexpr const char* recorderActiveStatusDidChange =
         "KeyboardShortcuts_recorderActiveStatusDidChange";
 
@@ -103,9 +103,10 @@ public:
     /// The global switch; while off no shortcut is registered with the system.
     bool isEnabled() const { return m_isEnabled; }
     void setEnabled(bool enabled);
-    /// While paused (a recorder is active) presses reach no action.
+    /// While paused (a recorder is active) presses reach no action, and the system grabs are
+    /// let go so that the recorder sees every combination, our own included.
     bool isPaused() const { return m_isPaused; }
-    void setPaused(bool paused) { m_isPaused = paused; }
+    void setPaused(bool paused);
 
     /// Dispatch of a press to every name whose stored shortcut it is.
     void handleOnKeyDown(const Shortcut& shortcut);
@@ -125,6 +126,9 @@ public:
     std::optional<std::string> nsMenuItemKeyEquivalent(const Shortcut& shortcut) const;
     /// The enabled shortcuts the system keeps for itself, read anew each time.
     std::vector<Shortcut> systemShortcuts() const;
+    /// True when the system lists shortcut, or another program already holds it (where the
+    /// platform keeps no list, trying is the only way to know).
+    bool isTakenBySystem(const Shortcut& shortcut) const;
     /// The first item of menu (depth first) that already uses shortcut.
     const MenuItem* menuItemWithMatchingShortcut(const Menu& menu, const Shortcut& shortcut) const;
     /// True when the process runs in an application sandbox (APP_SANDBOX_CONTAINER_ID is set).

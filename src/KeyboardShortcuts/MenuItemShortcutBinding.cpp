@@ -28,8 +28,8 @@ void MenuItemShortcutBinding::setShortcut(const std::optional<Name>& name)
         m_observer = m_shortcuts.notificationCenter().addObserver(
             KeyboardShortcuts::shortcutByNameDidChange,
             [this](const std::string&, const platform::UserInfo& userInfo) {
-                const auto changed = userInfo.find("name");
-                if (m_name && changed != userInfo.end() && changed->second == m_name->rawValue) {
+                const std::string* changed = platform::userInfoText(userInfo, "name");
+                if (m_name && changed && *changed == m_name->rawValue) {
                     apply();
                 }
             });

@@ -33,12 +33,38 @@ void PermissionManager::promptForAccessibilityIfNeeded()
     refreshAccessibility();
     if (m_hasAccessibility)
         return;
+    if (!canGrantAccessibility()) {
+        m_alerts.runModal(platform::Alert{alertMessage,
+                                          noSyntheticInputInformation,
+                                          {okButton},
+                                          platform::AlertStyle::warning,
+                                          0});
+        return;
+    }
     const platform::Alert alert{alertMessage,
                                 alertInformation,
-                                {openSettingsButton, laterButton},
-                                platform::AlertStyle::informational};
+                                {grantButton, laterButton},
+                                platform::AlertStyle::informational,
+                                1};
     if (m_alerts.runModal(alert) == 0)
+        requestAccessibility();
+}
+
+void PermissionManager::requestAccessibility()
+{
+    switch (m_accessibility.requestTrust()) {
+    case platform::TrustRequest::pending:
+    case platform::TrustRequest::failed:
+        // Where the user answers elsewhere, or the switch failed, the settings are the way.
         openAccessibilitySettings();
+        break;
+    case platform::TrustRequest::granted:
+    case platform::TrustRequest::declined:
+    case platform::TrustRequest::impossible:
+        break;
+    }
+    // Trust is read at every paste, so a grant counts at once; the flag shows it now too.
+    refreshAccessibility();
 }
 
 void PermissionManager::startPolling()

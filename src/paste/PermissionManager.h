@@ -24,9 +24,15 @@ public:
     static constexpr const char* alertMessage = "Accessibility Permission Required";
     static constexpr const char* alertInformation =
         "Ondrel needs Accessibility access to simulate the paste keystroke.\n\n"
-        "Click \"Open System Settings\" to grant access, then relaunch Ondrel.";
-    static constexpr const char* openSettingsButton = "Open System Settings";
+        "Click \"Turn On Accessibility\" to grant access.";
+    /// Said instead where no setting can help: the display takes no synthetic keystrokes.
+    static constexpr const char* noSyntheticInputInformation =
+        "Ondrel needs Accessibility access to simulate the paste keystroke.\n\n"
+        "This display does not offer the XTEST extension, so no setting can grant it here. "
+        "Start the X server with XTEST enabled to use Ondrel.";
+    static constexpr const char* grantButton = "Turn On Accessibility";
     static constexpr const char* laterButton = "Later";
+    static constexpr const char* okButton = "OK";
 
     struct Services
     {
@@ -50,8 +56,13 @@ public:
 
     /// Assigns the flag the platform's current answer; observers hear of every assignment.
     void refreshAccessibility();
-    /// Refreshes; without trust, shows the launch alert and opens the settings if asked to.
+    /// Refreshes; without trust, shows the launch alert and grants trust if asked to.
     void promptForAccessibilityIfNeeded();
+    /// Asks the platform to switch trust on (it asks the user first) and opens the desktop's
+    /// accessibility settings only where that switch cannot be made; then refreshes.
+    void requestAccessibility();
+    /// False where no setting can grant trust (the display takes no synthetic keystrokes).
+    bool canGrantAccessibility() const { return m_accessibility.canSynthesizeInput(); }
     /// Replaces any running poll by one that refreshes every pollInterval.
     void startPolling();
     /// Ends the poll, if any.

@@ -42,6 +42,16 @@ namespace AXRole {
 inline constexpr std::string_view textField = "AXTextField";
 }
 
+// How far a request for trust got.
+enum class TrustRequest
+{
+    pending,   // the user answers in a prompt of the system's own; ask again later
+    granted,   // trust is on now
+    declined,  // the user said no
+    failed,    // the switch could not be made; the desktop's settings are the way left
+    impossible // nothing the user can grant helps on this display
+};
+
 // Trust to control other applications, and reads of their element trees.
 // Element reads may be made from worker threads.
 class Accessibility : public Service
@@ -49,8 +59,10 @@ class Accessibility : public Service
 public:
     /// True when this process may post keystrokes to other applications; never prompts.
     virtual bool isProcessTrusted() = 0;
-    /// Leads the user to grant trust (a prompt or an offer); the answer comes later.
-    virtual void requestTrust() = 0;
+    /// Leads the user to grant trust (a prompt or an offer) and says how far that got.
+    virtual TrustRequest requestTrust() = 0;
+    /// False when this display cannot take synthetic keystrokes, whatever the user grants.
+    virtual bool canSynthesizeInput() = 0;
     /// The element standing for the whole application with this process id, or null.
     virtual ElementRef applicationElement(std::int64_t processIdentifier) = 0;
     /// Reads one attribute of an element; absent on any failure.

@@ -6,10 +6,27 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <variant>
 
 namespace ondrel::platform {
 
-using UserInfo = std::map<std::string, std::string>;
+// A user-info value: text, or a boolean (a recorder's "isActive").
+using UserInfoValue = std::variant<std::string, bool>;
+using UserInfo = std::map<std::string, UserInfoValue>;
+
+/// The text stored under key, or null when there is none or it is not text.
+inline const std::string* userInfoText(const UserInfo& userInfo, const std::string& key)
+{
+    const auto found = userInfo.find(key);
+    return found == userInfo.end() ? nullptr : std::get_if<std::string>(&found->second);
+}
+
+/// The boolean stored under key, or null when there is none or it is not a boolean.
+inline const bool* userInfoBool(const UserInfo& userInfo, const std::string& key)
+{
+    const auto found = userInfo.find(key);
+    return found == userInfo.end() ? nullptr : std::get_if<bool>(&found->second);
+}
 
 // In-process named notifications, delivered synchronously on the posting thread.
 class NotificationCenter : public Service

@@ -1,6 +1,8 @@
 #include "Icons.h"
 
 #include <QFile>
+#include <QPainter>
+#include <QPixmap>
 
 #include <array>
 #include <utility>
@@ -47,6 +49,25 @@ QIcon symbolIcon(QStringView symbol)
             return QIcon::fromTheme(QString::fromLatin1(themeName), fallback);
     }
     return fallback;
+}
+
+QPixmap tintedSymbol(QStringView symbol, const QColor& color, int size)
+{
+    QPixmap pixmap = bundledIcon(symbol).pixmap(size, size);
+    if (pixmap.isNull()) {
+        // No drawing at all: a plain disc still tells the state by its colour.
+        pixmap = QPixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter disc(&pixmap);
+        disc.setRenderHint(QPainter::Antialiasing);
+        disc.setPen(Qt::NoPen);
+        disc.setBrush(Qt::black);
+        disc.drawEllipse(pixmap.rect().adjusted(1, 1, -1, -1));
+    }
+    QPainter painter(&pixmap);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(pixmap.rect(), color);
+    return pixmap;
 }
 
 } // namespace ondrel::ui

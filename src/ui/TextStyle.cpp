@@ -53,4 +53,12 @@ void applyTextStyle(QWidget& widget, TextStyle style, TextTone tone)
     widget.setPalette(palette);
 }
 
+void setTextColor(QWidget& widget, const QColor& color)
+{
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::ButtonText, color);
+    widget.setPalette(palette);
+}
+
 } // namespace ondrel::ui

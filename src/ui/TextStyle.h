@@ -32,4 +32,15 @@ QColor toneColor(const QWidget& widget, TextTone tone);
 /// Sets widget's font and text colour to a style and tone.
 void applyTextStyle(QWidget& widget, TextStyle style, TextTone tone = TextTone::primary);
 
+// Colours that carry meaning (granted, missing, a warning, the support heart).
+namespace AccentColor {
+inline const QColor green{0x34, 0xC7, 0x59};
+inline const QColor red{0xFF, 0x3B, 0x30};
+inline const QColor orange{0xFF, 0x95, 0x00};
+inline const QColor pink{0xFF, 0x2D, 0x55};
+} // namespace AccentColor
+
+/// Sets widget's text colour, keeping its font.
+void setTextColor(QWidget& widget, const QColor& color);
+
 } // namespace ondrel::ui

@@ -66,32 +66,57 @@ TEST_F(PermissionManagerTest, TrustedLaunchShowsNoAlert)
 
 struct AlertAnswer
 {
-    int button;
+    int button; // -1: Escape
+    ondrel::platform::TrustRequest request;
     int settingsOpened;
+    bool trustedAfter;
 };
 
 class LaunchAlert : public PermissionManagerTest, public testing::WithParamInterface<AlertAnswer>
 {};
 
-TEST_P(LaunchAlert, IsShownOnceWithItsTextsAndButtons)
+TEST_P(LaunchAlert, IsShownOnceAndTurnsTrustOnBeforeAnySettings)
 {
     fake.accessibility().setTrusted(false);
-    fake.alerts().queueAnswer(GetParam().button);
+    fake.accessibility().setRequestAnswer(GetParam().request);
+    if (GetParam().button < 0)
+        fake.alerts().queueEscape();
+    else
+        fake.alerts().queueAnswer(GetParam().button);
     manager().promptForAccessibilityIfNeeded();
     ASSERT_EQ(fake.alerts().shownAlerts().size(), 1u);
     const auto& alert = fake.alerts().shownAlerts()[0];
     EXPECT_EQ(alert.messageText, "Accessibility Permission Required");
     EXPECT_EQ(alert.informativeText,
               "Ondrel needs Accessibility access to simulate the paste keystroke.\n\n"
-              "Click \"Open System Settings\" to grant access, then relaunch Ondrel.");
-    EXPECT_EQ(alert.buttons, (std::vector<std::string>{"Open System Settings", "Later"}));
+              "Click \"Turn On Accessibility\" to grant access.");
+    EXPECT_EQ(alert.buttons, (std::vector<std::string>{"Turn On Accessibility", "Later"}));
     EXPECT_EQ(alert.style, AlertStyle::informational);
+    EXPECT_EQ(fake.accessibility().requestTrustCount(), GetParam().button == 0 ? 1 : 0);
     EXPECT_EQ(settingsOpened, GetParam().settingsOpened);
+    EXPECT_EQ(manager().hasAccessibility(), GetParam().trustedAfter);
     EXPECT_FALSE(manager().isPolling());
 }
 
+using ondrel::platform::TrustRequest;
 INSTANTIATE_TEST_SUITE_P(Answers, LaunchAlert,
-                         testing::Values(AlertAnswer{0, 1}, AlertAnswer{1, 0}, AlertAnswer{-1, 0}));
+                         testing::Values(AlertAnswer{0, TrustRequest::granted, 0, true},
+                                         AlertAnswer{0, TrustRequest::declined, 0, false},
+                                         AlertAnswer{0, TrustRequest::failed, 1, false},
+                                         AlertAnswer{1, TrustRequest::granted, 0, false},
+                                         AlertAnswer{-1, TrustRequest::granted, 0, false}));
+
+TEST_F(PermissionManagerTest, WithoutSyntheticInputTheAlertSaysSoAndOffersNothing)
+{
+    fake.accessibility().setTrusted(false);
+    fake.accessibility().setCanSynthesizeInput(false);
+    manager().promptForAccessibilityIfNeeded();
+    ASSERT_EQ(fake.alerts().shownAlerts().size(), 1u);
+    EXPECT_EQ(fake.alerts().shownAlerts()[0].buttons, (std::vector<std::string>{"OK"}));
+    EXPECT_NE(fake.alerts().shownAlerts()[0].informativeText.find("XTEST"), std::string::npos);
+    EXPECT_EQ(fake.accessibility().requestTrustCount(), 0);
+    EXPECT_EQ(settingsOpened, 0);
+}
 
 TEST_F(PermissionManagerTest, PollRefreshesEveryTwoSecondsUntilStopped)
 {

@@ -60,12 +60,17 @@ bool FakeAccessibility::isProcessTrusted()
     return m_trusted;
 }
 
-void FakeAccessibility::requestTrust()
+TrustRequest FakeAccessibility::requestTrust()
 {
     ++m_requestCount;
-    if (m_grantOnRequest) {
+    if (!m_canSynthesize) {
+        return TrustRequest::impossible;
+    }
+    const TrustRequest answer = m_requestAnswer;
+    if (answer == TrustRequest::granted) {
         m_trusted = true;
     }
+    return answer;
 }
 
 ElementRef FakeAccessibility::applicationElement(std::int64_t processIdentifier)

@@ -56,14 +56,22 @@ public:
     ~FakeAccessibility() override;
 
     bool isProcessTrusted() override;
-    void requestTrust() override;
+    TrustRequest requestTrust() override;
+    bool canSynthesizeInput() override { return m_canSynthesize; }
     ElementRef applicationElement(std::int64_t processIdentifier) override;
     AttributeValue attributeValue(const ElementRef& element, std::string_view attribute) override;
 
     /// Trust on or off; without it every attribute read comes back absent.
     void setTrusted(bool trusted) { m_trusted = trusted; }
     /// Whether requestTrust() grants trust at once (as if the user accepted).
-    void setGrantOnRequest(bool grant) { m_grantOnRequest = grant; }
+    void setGrantOnRequest(bool grant)
+    {
+        m_requestAnswer = grant ? TrustRequest::granted : TrustRequest::pending;
+    }
+    /// What requestTrust() answers; granted also switches trust on.
+    void setRequestAnswer(TrustRequest answer) { m_requestAnswer = answer; }
+    /// Whether the display takes synthetic keystrokes (without, requests are impossible).
+    void setCanSynthesizeInput(bool can) { m_canSynthesize = can; }
     int requestTrustCount() const { return m_requestCount; }
 
     /// The application element for a process id (null: no application).
@@ -81,7 +89,8 @@ public:
 private:
     FakeExecutor* m_executor;
     std::atomic<bool> m_trusted{true};
-    std::atomic<bool> m_grantOnRequest{false};
+    std::atomic<TrustRequest> m_requestAnswer{TrustRequest::pending};
+    std::atomic<bool> m_canSynthesize{true};
     std::atomic<int> m_requestCount{0};
     mutable std::mutex m_mutex;
     std::map<std::int64_t, ElementRef> m_applications;

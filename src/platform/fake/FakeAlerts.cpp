@@ -4,13 +4,22 @@ namespace ondrel::platform::fake {
 
 int FakeAlerts::runModal(const Alert& alert)
 {
+    return runSheet(alert, nullptr);
+}
+
+int FakeAlerts::runSheet(const Alert& alert, WindowHandle window)
+{
     m_shown.push_back(alert);
-    if (m_answers.empty()) {
-        return m_defaultAnswer;
+    m_windows.push_back(window);
+    if (m_whileShown) {
+        m_whileShown(alert);
     }
-    const int answer = m_answers.front();
-    m_answers.pop_front();
-    return answer;
+    int answer = m_defaultAnswer;
+    if (!m_answers.empty()) {
+        answer = m_answers.front();
+        m_answers.pop_front();
+    }
+    return answer == escapeAnswer ? static_cast<int>(alert.cancelButton) : answer;
 }
 
 std::optional<std::string> FakeAlerts::chooseApplication(const std::string& folder)

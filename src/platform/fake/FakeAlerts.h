@@ -3,6 +3,7 @@
 #include "platform/Alerts.h"
 
 #include <deque>
+#include <functional>
 
 namespace ondrel::platform::fake {
 
@@ -13,22 +14,33 @@ public:
     FakeAlerts() = default;
 
     int runModal(const Alert& alert) override;
+    int runSheet(const Alert& alert, WindowHandle window) override;
     std::optional<std::string> chooseApplication(const std::string& folder) override;
 
     /// The next alert is answered with this button index (queued, first in first out).
     void queueAnswer(int buttonIndex) { m_answers.push_back(buttonIndex); }
     /// The answer when nothing is queued (0, the default button, unless changed).
     void setDefaultAnswer(int buttonIndex) { m_defaultAnswer = buttonIndex; }
+    /// The next alert is dismissed with Escape: it answers its cancel button.
+    void queueEscape() { m_answers.push_back(escapeAnswer); }
+    /// Called while each alert is up, before it is answered (for tests that look around then).
+    void setWhileShown(std::function<void(const Alert&)> hook) { m_whileShown = std::move(hook); }
     /// The next chooser returns this path (none: the user cancels).
     void queueChoice(std::optional<std::string> path) { m_choices.push_back(std::move(path)); }
 
     /// Every alert shown, in order.
     const std::vector<Alert>& shownAlerts() const { return m_shown; }
+    /// The window each alert was attached to, in order (null: application-modal).
+    const std::vector<WindowHandle>& alertWindows() const { return m_windows; }
     /// The folder each chooser started in, in order.
     const std::vector<std::string>& chooserFolders() const { return m_chooserFolders; }
 
 private:
+    static constexpr int escapeAnswer = -1;
+
     std::deque<int> m_answers;
+    std::vector<WindowHandle> m_windows;
+    std::function<void(const Alert&)> m_whileShown;
     std::deque<std::optional<std::string>> m_choices;
     int m_defaultAnswer = 0;
     std::vector<Alert> m_shown;

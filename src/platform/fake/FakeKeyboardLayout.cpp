@@ -1,5 +1,7 @@
 #include "FakeKeyboardLayout.h"
 
+#include "platform/common/ToolkitKeys.h"
+
 namespace ondrel::platform::fake {
 
 FakeKeyboardLayout::FakeKeyboardLayout() : m_layout(usLayout()) {}
@@ -36,6 +38,15 @@ std::vector<SystemShortcut> FakeKeyboardLayout::systemShortcuts()
 bool FakeKeyboardLayout::isTakenBySystem(std::uint32_t keyCode, std::uint32_t carbonModifiers)
 {
     return m_taken.contains({keyCode, carbonModifiers});
+}
+
+std::optional<KeyStroke> FakeKeyboardLayout::keyStroke(const ToolkitKeyEvent& event)
+{
+    const auto keyCode = macKeyCodeForToolkitKey(event.key);
+    if (!keyCode) {
+        return std::nullopt;
+    }
+    return KeyStroke{*keyCode, carbonModifiersForToolkit(event.modifiers)};
 }
 
 void FakeKeyboardLayout::setCharacter(std::uint32_t keyCode, std::optional<std::string> text)

@@ -18,6 +18,8 @@ public:
     std::optional<std::string> characterForKeyCode(std::uint32_t keyCode) override;
     std::vector<SystemShortcut> systemShortcuts() override;
     bool isTakenBySystem(std::uint32_t keyCode, std::uint32_t carbonModifiers) override;
+    /// Keys by the toolkit's key (synthesised events carry no scan code), on a US layout.
+    std::optional<KeyStroke> keyStroke(const ToolkitKeyEvent& event) override;
 
     /// The US layout table this fake starts with.
     static const std::map<std::uint32_t, std::string>& usLayout();

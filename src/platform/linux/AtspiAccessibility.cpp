@@ -105,6 +105,7 @@ Alert AtspiAccessibility::consentAlert()
         "already open may have to be restarted before Ondrel can read their address.",
         {"Turn On", "Not Now"},
         AlertStyle::informational,
+        1,
     };
 }
 
@@ -129,24 +130,33 @@ bool AtspiAccessibility::isProcessTrusted()
         .value_or(false);
 }
 
-void AtspiAccessibility::requestTrust()
+bool AtspiAccessibility::canSynthesizeInput()
+{
+    return m_state->hasXTest();
+}
+
+TrustRequest AtspiAccessibility::requestTrust()
 {
     const auto state = m_state;
-    if (isProcessTrusted() || !m_askUser) {
-        return;
+    if (isProcessTrusted()) {
+        return TrustRequest::granted;
     }
     if (!state->hasXTest()) {
         // Nothing the user can switch on from here would help.
-        m_askUser(noXTestAlert());
-        return;
+        if (m_askUser) {
+            m_askUser(noXTestAlert());
+        }
+        return TrustRequest::impossible;
     }
-    if (m_askUser(consentAlert()) != 0) {
-        return;
+    if (!m_askUser || m_askUser(consentAlert()) != 0) {
+        return TrustRequest::declined;
     }
     if (const auto error = state->bus.setEnabled(true, 2000)) {
         std::cout << "[Accessibility] Failed to turn on assistive technologies: "
                   << error->toStdString() << std::endl;
+        return TrustRequest::failed;
     }
+    return TrustRequest::granted;
 }
 
 ElementRef AtspiAccessibility::applicationElement(std::int64_t processIdentifier)

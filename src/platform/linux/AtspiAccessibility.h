@@ -41,7 +41,8 @@ public:
     ~AtspiAccessibility() override;
 
     bool isProcessTrusted() override;
-    void requestTrust() override;
+    TrustRequest requestTrust() override;
+    bool canSynthesizeInput() override;
     ElementRef applicationElement(std::int64_t processIdentifier) override;
     AttributeValue attributeValue(const ElementRef& element, std::string_view attribute) override;
 

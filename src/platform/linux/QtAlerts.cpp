@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QWidget>
 
 #include <vector>
 
@@ -28,25 +29,33 @@ QMessageBox::Icon iconFor(AlertStyle style)
 
 int QtAlerts::runModal(const Alert& alert)
 {
-    QMessageBox box;
+    return runSheet(alert, nullptr);
+}
+
+int QtAlerts::runSheet(const Alert& alert, WindowHandle window)
+{
+    auto* parent = static_cast<QWidget*>(window);
+    QMessageBox box(parent);
     box.setWindowTitle(QStringLiteral("Ondrel"));
     box.setIcon(iconFor(alert.style));
     box.setText(QString::fromStdString(alert.messageText));
     box.setInformativeText(QString::fromStdString(alert.informativeText));
+    // On a window, the alert blocks only that window, like a sheet; the rest keeps working.
+    box.setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
 
     std::vector<std::string> titles = alert.buttons;
     if (titles.empty()) {
         titles.emplace_back("OK");
     }
+    const std::size_t cancel = alert.cancelButton < titles.size() ? alert.cancelButton : 0;
     std::vector<QAbstractButton*> buttons;
     for (std::size_t i = 0; i < titles.size(); ++i) {
-        // The first button is the default; any other is a way out.
-        auto role = i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole;
+        auto role = i == cancel ? QMessageBox::RejectRole : QMessageBox::AcceptRole;
         buttons.push_back(box.addButton(QString::fromStdString(titles[i]), role));
     }
     box.setDefaultButton(static_cast<QPushButton*>(buttons.front()));
-    // Escape or closing the window counts as the last button ("Later", "Cancel").
-    box.setEscapeButton(buttons.back());
+    // Escape or closing the window gives the answer that changes nothing.
+    box.setEscapeButton(buttons[cancel]);
     box.exec();
 
     for (std::size_t i = 0; i < buttons.size(); ++i) {
@@ -54,7 +63,7 @@ int QtAlerts::runModal(const Alert& alert)
             return static_cast<int>(i);
         }
     }
-    return static_cast<int>(buttons.size() - 1);
+    return static_cast<int>(cancel);
 }
 
 std::optional<std::string> QtAlerts::chooseApplication(const std::string& folder)

@@ -5,6 +5,8 @@
 #include "X11Keymap.h"
 #include "X11Modifiers.h"
 
+#include "platform/common/ToolkitKeys.h"
+
 #include <xkbcommon/xkbcommon.h>
 
 #include <algorithm>
@@ -101,6 +103,17 @@ bool X11KeyboardLayout::isTakenBySystem(std::uint32_t keyCode, std::uint32_t car
     if (result == X11Connection::GrabResult::grabbed)
         m_connection->ungrabKey(*keycode, *modifiers);
     return result == X11Connection::GrabResult::taken;
+}
+
+std::optional<KeyStroke> X11KeyboardLayout::keyStroke(const ToolkitKeyEvent& event)
+{
+    // The position, not the symbol: the hotkey grab maps the stored code back the same way.
+    const auto keyCode = event.nativeScanCode != 0
+                             ? KeyCodeMap::macForXKeycode(event.nativeScanCode)
+                             : macKeyCodeForToolkitKey(event.key);
+    if (!keyCode)
+        return std::nullopt;
+    return KeyStroke{*keyCode, carbonModifiersForToolkit(event.modifiers)};
 }
 
 } // namespace ondrel::platform::x11

@@ -20,6 +20,8 @@ public:
     std::optional<std::string> characterForKeyCode(std::uint32_t keyCode) override;
     std::vector<SystemShortcut> systemShortcuts() override;
     bool isTakenBySystem(std::uint32_t keyCode, std::uint32_t carbonModifiers) override;
+    /// By the key's position (its X keycode); synthesised events without one by the toolkit key.
+    std::optional<KeyStroke> keyStroke(const ToolkitKeyEvent& event) override;
 
     /// The text a keysym types, with dead keys shown as their spacing accent; none for keys
     /// that type nothing or only a control character.

@@ -138,7 +138,8 @@ std::optional<std::string> XdgAutostartLoginItem::unregisterItem()
     }
     std::error_code error;
     std::filesystem::remove(entryPath(), error);
-    if (error) {
+    // No folder, or a file where the folder should be: there is no entry to remove either.
+    if (error && error != std::errc::not_a_directory) {
         return "Could not remove " + entryPath().string() + ": " + error.message();
     }
     return std::nullopt;

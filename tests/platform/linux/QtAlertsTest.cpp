@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -43,7 +44,8 @@ QAbstractButton* buttonTitled(QMessageBox* box, const QString& title)
 const Alert kAlert{"Accessibility Permission Required",
                    "Ondrel needs Accessibility access to simulate the paste keystroke.",
                    {"Open System Settings", "Later"},
-                   AlertStyle::informational};
+                   AlertStyle::informational,
+                   1};
 
 TEST(QtAlerts, ReturnsTheIndexOfTheButtonPressed)
 {
@@ -66,9 +68,28 @@ TEST(QtAlerts, ReturnsTheIndexOfTheButtonPressed)
     });
     EXPECT_EQ(alerts.runModal(kAlert), 0);
 
-    // Closing the alert counts as the last button.
+    // Closing the alert counts as its cancel button.
     whenModalShows([](QWidget* modal) { modal->close(); });
     EXPECT_EQ(alerts.runModal(kAlert), 1);
+}
+
+TEST(QtAlerts, SheetBlocksOnlyItsWindowAndEscapeNeverForces)
+{
+    QtAlerts alerts;
+    QWidget window;
+    window.show();
+    const QWidget* parent = nullptr;
+    Qt::WindowModality modality = Qt::NonModal;
+    whenModalShows([&](QWidget* modal) {
+        parent = modal->parentWidget();
+        modality = modal->windowModality();
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(modal, &escape);
+    });
+    const Alert conflict{"Used by the system", "", {"OK", "Use Anyway"}, AlertStyle::warning, 0};
+    EXPECT_EQ(alerts.runSheet(conflict, &window), 0);
+    EXPECT_EQ(parent, &window);
+    EXPECT_EQ(modality, Qt::WindowModal);
 }
 
 TEST(QtAlerts, AlertWithoutButtonsGetsOk)
