@@ -34,6 +34,10 @@ public:
             onAlert();
         return 1;
     }
+    int runSheet(const platform::Alert& alert, platform::WindowHandle) override
+    {
+        return runModal(alert);
+    }
     std::optional<std::string> chooseApplication(const std::string&) override { return {}; }
     int shown = 0;
 };
