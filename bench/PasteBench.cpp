@@ -56,7 +56,11 @@ class TreeAccessibility final : public ondrel::platform::Accessibility
 {
 public:
     bool isProcessTrusted() override { return true; }
-    void requestTrust() override {}
+    ondrel::platform::TrustRequest requestTrust() override
+    {
+        return ondrel::platform::TrustRequest::granted;
+    }
+    bool canSynthesizeInput() override { return true; }
     ondrel::platform::ElementRef applicationElement(std::int64_t) override { return nullptr; }
     ondrel::platform::AttributeValue attributeValue(const ondrel::platform::ElementRef& element,
                                                     std::string_view attribute) override
