@@ -64,6 +64,7 @@ PermissionRow::PermissionRow(const QString& title, const QString& description, Q
     buttonRow->addWidget(m_button);
     buttonRow->addStretch();
     text->addLayout(buttonRow);
+    text->addStretch();
     row->addLayout(text, 1);
 
     setAccessibleName(title);

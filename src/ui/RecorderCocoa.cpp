@@ -193,6 +193,9 @@ void RecorderCocoa::startRecording()
     setPlaceholderText(localizedText("press_shortcut"));
     updateClearButton();
     m_context.keyboardShortcuts.setPaused(true);
+    // Holding the keyboard outranks every other program's key grabs, so a combination the
+    // desktop or another program has taken reaches us, and the conflict can be said.
+    grabKeyboard();
     postActiveStatus(true);
     m_eventMonitor = std::make_unique<LocalEventMonitor>(
         std::initializer_list<QEvent::Type>{QEvent::KeyPress, QEvent::ShortcutOverride,
@@ -209,6 +212,7 @@ void RecorderCocoa::endRecording()
     if (!isRecording())
         return;
     m_eventMonitor.reset();
+    releaseKeyboard();
     setPlaceholderText(localizedText("record_shortcut"));
     updateClearButton();
     m_context.keyboardShortcuts.setPaused(false);

@@ -56,7 +56,9 @@ void applyTextStyle(QWidget& widget, TextStyle style, TextTone tone)
 void setTextColor(QWidget& widget, const QColor& color)
 {
     QPalette palette = widget.palette();
+    // Text as well: inside a box drawn in the base colour, labels paint with that role.
     palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
     palette.setColor(QPalette::ButtonText, color);
     widget.setPalette(palette);
 }
