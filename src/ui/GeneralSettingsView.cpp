@@ -151,19 +151,24 @@ GeneralSettingsView::GeneralSettingsView(UiContext& context, QWidget* parent)
     layout->addWidget(supportSection);
     layout->addStretch();
 
-    m_shortcutObserver = context.keyboardShortcuts.notificationCenter().addObserver(
-        shortcuts::KeyboardShortcuts::shortcutByNameDidChange,
-        [self = QPointer<GeneralSettingsView>(this)](const std::string&,
-                                                     const platform::UserInfo&) {
-            if (self)
-                self->updateConflictNote();
-        });
+    // The note is read again when the shortcut changes and when a recording ends (while one
+    // runs, our own grabs are let go and the probe would not tell ours from another's).
+    const auto reread = [self = QPointer<GeneralSettingsView>(this)](const std::string&,
+                                                                     const platform::UserInfo&) {
+        if (self)
+            self->updateConflictNote();
+    };
+    platform::NotificationCenter& center = context.keyboardShortcuts.notificationCenter();
+    m_observers = {
+        center.addObserver(shortcuts::KeyboardShortcuts::shortcutByNameDidChange, reread),
+        center.addObserver(shortcuts::KeyboardShortcuts::recorderActiveStatusDidChange, reread)};
     updateConflictNote();
 }
 
 GeneralSettingsView::~GeneralSettingsView()
 {
-    m_context.keyboardShortcuts.notificationCenter().removeObserver(m_shortcutObserver);
+    for (const auto token : m_observers)
+        m_context.keyboardShortcuts.notificationCenter().removeObserver(token);
 }
 
 bool GeneralSettingsView::launchAtLogin() const

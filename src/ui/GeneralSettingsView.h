@@ -6,6 +6,8 @@
 
 #include <QWidget>
 
+#include <array>
+
 class QCheckBox;
 class QLabel;
 
@@ -36,7 +38,7 @@ private:
     Recorder* m_recorder = nullptr;
     QLabel* m_note = nullptr;
     QCheckBox* m_launchAtLogin = nullptr;
-    platform::NotificationCenter::ObserverToken m_shortcutObserver = 0;
+    std::array<platform::NotificationCenter::ObserverToken, 2> m_observers{};
 };
 
 } // namespace ondrel::ui

@@ -11,9 +11,6 @@ int FakeAlerts::runSheet(const Alert& alert, WindowHandle window)
 {
     m_shown.push_back(alert);
     m_windows.push_back(window);
-    if (m_whileShown) {
-        m_whileShown(alert);
-    }
     int answer = m_defaultAnswer;
     if (!m_answers.empty()) {
         answer = m_answers.front();

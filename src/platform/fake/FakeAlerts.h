@@ -3,7 +3,6 @@
 #include "platform/Alerts.h"
 
 #include <deque>
-#include <functional>
 
 namespace ondrel::platform::fake {
 
@@ -23,8 +22,6 @@ public:
     void setDefaultAnswer(int buttonIndex) { m_defaultAnswer = buttonIndex; }
     /// The next alert is dismissed with Escape: it answers its cancel button.
     void queueEscape() { m_answers.push_back(escapeAnswer); }
-    /// Called while each alert is up, before it is answered (for tests that look around then).
-    void setWhileShown(std::function<void(const Alert&)> hook) { m_whileShown = std::move(hook); }
     /// The next chooser returns this path (none: the user cancels).
     void queueChoice(std::optional<std::string> path) { m_choices.push_back(std::move(path)); }
 
@@ -40,7 +37,6 @@ private:
 
     std::deque<int> m_answers;
     std::vector<WindowHandle> m_windows;
-    std::function<void(const Alert&)> m_whileShown;
     std::deque<std::optional<std::string>> m_choices;
     int m_defaultAnswer = 0;
     std::vector<Alert> m_shown;
