@@ -1,21 +1,13 @@
 #include "ui/MenuBarView.h"
 #include "ui/HoverEffectModifier.h"
 
-#include "KeyboardShortcuts/KeyboardShortcuts.h"
-#include "paste/HotkeyCoordinator.h"
-#include "paste/PermissionManager.h"
-#include "rules/RuleStore.h"
-
-#include "TemporaryHome.h"
-
-#include "platform/fake/FakePlatform.h"
+#include "UiTestContext.h"
 
 #include <QAbstractButton>
 #include <QLabel>
 #include <QTest>
 
 #include <chrono>
-#include <sstream>
 
 using namespace std::chrono_literals;
 using namespace ondrel;
@@ -38,7 +30,8 @@ class MenuBarViewTest : public QObject
 {
     Q_OBJECT
 
-    struct Fixture
+    // A view on the shared test context, counting what its rows run.
+    struct Fixture : test::UiTestContext
     {
         Fixture()
         {
@@ -46,10 +39,8 @@ class MenuBarViewTest : public QObject
             editor.bundleIdentifier = "org.gnome.TextEditor";
             editor.processIdentifier = 7;
             fake.workspace().setFrontmostApplication(editor);
-            coordinator = paste::HotkeyCoordinator::create(
-                store, permissions, paste::HotkeyCoordinator::services(fake.platform(), shortcuts));
             view = std::make_unique<ui::MenuBarView>(
-                store, *coordinator, [this] { ++settingsOpened; }, [this] { ++quits; });
+                ruleStore, *coordinator, [this] { ++rowSettings; }, [this] { ++quits; });
         }
 
         // One smart paste run to its end on the virtual clock.
@@ -59,15 +50,7 @@ class MenuBarViewTest : public QObject
             fake.executor().advance(5s);
         }
 
-        test::TemporaryHome home;
-        platform::fake::FakePlatform fake;
-        std::ostringstream shortcutErrors;
-        shortcuts::KeyboardShortcuts shortcuts{fake.platform(), shortcutErrors};
-        rules::RuleStore store;
-        paste::PermissionManager permissions{paste::PermissionManager::Services{
-            fake.executor(), fake.accessibility(), fake.alerts(), [] {}}};
-        std::shared_ptr<paste::HotkeyCoordinator> coordinator;
-        int settingsOpened = 0;
+        int rowSettings = 0;
         int quits = 0;
         std::unique_ptr<ui::MenuBarView> view;
     };
@@ -106,7 +89,7 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         Fixture f;
         for (bool on : enabled)
-            f.store.addRule(makeRule("rule", on));
+            f.ruleStore.addRule(makeRule("rule", on));
         QCOMPARE(text(*f.view, "activeRulesText"), expected);
         QCOMPARE(f.view->width(), 280);
     }
@@ -114,16 +97,16 @@ private Q_SLOTS:
     void lastLineAppearsWithTheNewestMatch()
     {
         Fixture f;
-        f.store.addRule(makeRule("Signature"));
+        f.ruleStore.addRule(makeRule("Signature"));
         QVERIFY(!lastMatchShown(*f.view));
 
         f.paste();
         QVERIFY(lastMatchShown(*f.view));
         QCOMPARE(text(*f.view, "lastMatchText"), "Last: Signature");
 
-        rules::Rule renamed = f.store.rules().front();
+        rules::Rule renamed = f.ruleStore.rules().front();
         renamed.name = "";
-        f.store.updateRule(renamed);
+        f.ruleStore.updateRule(renamed);
         f.paste();
         QCOMPARE(text(*f.view, "lastMatchText"), "Last: ");
     }
@@ -147,7 +130,7 @@ private Q_SLOTS:
 
         QTest::mouseClick(settings, Qt::LeftButton, {}, QPoint(2, 2));
         QTest::mouseClick(quit, Qt::LeftButton, {}, QPoint(quit->width() - 2, 2));
-        QCOMPARE(f.settingsOpened, 1);
+        QCOMPARE(f.rowSettings, 1);
         QCOMPARE(f.quits, 1);
     }
 };
