@@ -2,7 +2,9 @@
 // repetition, so the median is the median of single look-ups. The process ids come from
 // ONDREL_BENCH_FIREFOX_PID and ONDREL_BENCH_CHROMIUM_PID; tests/e2e/atspi_figures.sh starts
 // the browsers on a private desktop and runs this with 20 repetitions.
-#include "platform/linux/AtspiBrowserUrl.h"
+#include "platform/freedesktop/AtspiBrowserUrl.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11DisplayFacts.h"
 
 #include <QCoreApplication>
 
@@ -16,11 +18,18 @@
 
 namespace {
 
-using ondrel::platform::x11::AtspiBrowserUrl;
+using ondrel::platform::freedesktop::AtspiBrowserUrl;
 
 AtspiBrowserUrl& browserUrl()
 {
-    static AtspiBrowserUrl shared;
+    static const auto connection = ondrel::platform::x11::X11Connection::open();
+    static AtspiBrowserUrl shared([] {
+        AtspiBrowserUrl::Options options;
+        if (connection) {
+            options.display = ondrel::platform::x11::displayFactsOf(connection);
+        }
+        return options;
+    }());
     return shared;
 }
 

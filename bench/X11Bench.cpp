@@ -2,9 +2,9 @@
 // every shortcut press, and the clipboard snapshot and restore around every paste. Run it
 // through tests/e2e/x11_figures.sh, which provides the display, an active xterm and the
 // 5 MB image.
-#include "platform/linux/X11Connection.h"
-#include "platform/linux/X11Pasteboard.h"
-#include "platform/linux/X11Workspace.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11Pasteboard.h"
+#include "platform/x11/X11Workspace.h"
 
 #include <benchmark/benchmark.h>
 

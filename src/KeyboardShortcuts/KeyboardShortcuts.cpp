@@ -8,7 +8,7 @@
 #include "platform/Preferences.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <iostream>
 #include <utility>
 
 namespace ondrel::shortcuts {
@@ -23,6 +23,10 @@ KeyboardShortcuts::KeyboardShortcuts(platform::Platform& platform, std::ostream&
     : KeyboardShortcuts(Services{*platform.hotkeys, *platform.keyboardLayout, *platform.preferences,
                                  *platform.notificationCenter, *platform.executor},
                         out)
+{}
+
+KeyboardShortcuts::KeyboardShortcuts(platform::Platform& platform)
+    : KeyboardShortcuts(platform, std::cout)
 {}
 
 KeyboardShortcuts::~KeyboardShortcuts()
@@ -398,14 +402,6 @@ const MenuItem* KeyboardShortcuts::menuItemWithMatchingShortcut(const Menu& menu
                                                                 const Shortcut& shortcut) const
 {
     return shortcuts::menuItemWithMatchingShortcut(menu, shortcut, m_keyboardLayout);
-}
-
-bool KeyboardShortcuts::isSandboxed() const
-{
-    if (!m_isSandboxed) {
-        m_isSandboxed = std::getenv("APP_SANDBOX_CONTAINER_ID") != nullptr;
-    }
-    return *m_isSandboxed;
 }
 
 } // namespace ondrel::shortcuts

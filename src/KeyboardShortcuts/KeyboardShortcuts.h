@@ -11,7 +11,7 @@
 
 #include <cstdint>
 #include <functional>
-#include <iostream>
+#include <iosfwd>
 #include <map>
 #include <memory>
 #include <optional>
@@ -59,9 +59,11 @@ public:
         platform::Executor& executor;
     };
 
-    /// out receives the component's error lines (standard output in the application).
-    explicit KeyboardShortcuts(Services services, std::ostream& out = std::cout);
-    explicit KeyboardShortcuts(platform::Platform& platform, std::ostream& out = std::cout);
+    /// The component's error lines go to standard output.
+    explicit KeyboardShortcuts(platform::Platform& platform);
+    /// out receives the component's error lines instead.
+    KeyboardShortcuts(platform::Platform& platform, std::ostream& out);
+    KeyboardShortcuts(Services services, std::ostream& out);
     ~KeyboardShortcuts();
     KeyboardShortcuts(const KeyboardShortcuts&) = delete;
     KeyboardShortcuts& operator=(const KeyboardShortcuts&) = delete;
@@ -108,11 +110,6 @@ public:
     bool isPaused() const { return m_isPaused; }
     void setPaused(bool paused);
 
-    /// Dispatch of a press to every name whose stored shortcut it is.
-    void handleOnKeyDown(const Shortcut& shortcut);
-    /// Dispatch of a release to every name whose stored shortcut it is.
-    void handleOnKeyUp(const Shortcut& shortcut);
-
     /// Starts watching the application's menus; runs once, on the first name built.
     void initializeOnce();
 
@@ -131,16 +128,8 @@ public:
     bool isTakenBySystem(const Shortcut& shortcut) const;
     /// The first item of menu (depth first) that already uses shortcut.
     const MenuItem* menuItemWithMatchingShortcut(const Menu& menu, const Shortcut& shortcut) const;
-    /// True when the process runs in an application sandbox (APP_SANDBOX_CONTAINER_ID is set).
-    bool isSandboxed() const;
 
-    // --- state, for observers and tests --------------------------------------------------------
-
-    const std::unordered_set<Shortcut>& registeredShortcuts() const
-    {
-        return m_registeredShortcuts;
-    }
-    const CarbonKeyboardShortcuts& carbon() const { return m_carbon; }
+    /// Where the component posts its notifications (menu bindings listen there).
     platform::NotificationCenter& notificationCenter() const { return m_notificationCenter; }
 
 private:
@@ -148,6 +137,9 @@ private:
     using LegacyTable = std::unordered_map<Name, std::vector<Action>>;
     using StreamTable = std::unordered_map<Name, std::map<StreamId, Action>>;
 
+    // Dispatch of a press or a release to every name whose stored shortcut it is.
+    void handleOnKeyDown(const Shortcut& shortcut);
+    void handleOnKeyUp(const Shortcut& shortcut);
     void registerShortcut(const Shortcut& shortcut);
     void registerIfNeeded(const Name& name);
     void unregisterShortcut(const Shortcut& shortcut);
@@ -174,7 +166,6 @@ private:
     StreamTable m_streamKeyUpHandlers;
     StreamId m_lastStreamId = 0;
     bool m_isInitialized = false;
-    mutable std::optional<bool> m_isSandboxed;
     // Work queued on the executor and the menu observer outlive this object; they check this.
     std::shared_ptr<bool> m_lifetime = std::make_shared<bool>(true);
 };

@@ -1,5 +1,9 @@
 #pragma once
 
+// Two modifier forms from macOS stay: Carbon bits, in which shortcuts are stored and reach
+// the hotkey service, and event flags, in which key events and menus speak. On Linux Command is
+// the Super key and Option is Alt; the backends translate.
+
 #include "platform/Hotkeys.h"
 
 #include <cstdint>

@@ -1,5 +1,9 @@
 #pragma once
 
+// A shortcut keeps the macOS virtual key code and Carbon modifier bits it is stored with
+// ({"carbonKeyCode":9,"carbonModifiers":768} is Shift+Command+V), so stored preferences mean the
+// same on every platform. Key.h names the key codes; ModifierFlags.h the modifier forms.
+
 #include "Key.h"
 #include "ModifierFlags.h"
 

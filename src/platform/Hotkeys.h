@@ -1,5 +1,10 @@
 #pragma once
 
+// Why macOS words on Linux: shortcuts are stored and exchanged in macOS terms (a Mac virtual
+// key code plus Carbon modifier bits), so a preferences file means the same on every platform
+// and the shortcut component stays one piece of code. Results keep the Carbon OSStatus values
+// for the same reason; each backend translates its own key codes and errors at this boundary.
+
 #include "Service.h"
 
 #include <cstdint>

@@ -1,5 +1,8 @@
 #pragma once
 
+// Key codes here are macOS virtual key codes and modifiers Carbon bits, the stored form of a
+// shortcut (see Hotkeys.h); the backend maps them to the keys of the current layout.
+
 #include "Service.h"
 
 #include <cstdint>

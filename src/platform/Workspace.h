@@ -1,5 +1,9 @@
 #pragma once
 
+// bundleIdentifier keeps its macOS name because rules store it under that name; on Linux it
+// holds the application ID (the desktop entry's name, a Flatpak or Snap ID, or
+// "wmclass:" + WM_CLASS when nothing better is known).
+
 #include "Service.h"
 
 #include <cstdint>

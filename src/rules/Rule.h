@@ -1,5 +1,8 @@
 #pragma once
 
+// bundleID keeps the name the rules file uses; on Linux it holds an application ID (see
+// platform/Workspace.h), or "*" for any application.
+
 #include "Uuid.h"
 
 #include <chrono>

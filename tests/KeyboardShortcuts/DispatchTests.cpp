@@ -69,8 +69,7 @@ TEST_F(Dispatch, RefusedRegistrationPrintsOneLineAndIsNotRetried)
 
     EXPECT_EQ(outputLines(),
               (std::vector<std::string>{"Error registering hotkey \u21E7\u2318V: -9878"}));
-    EXPECT_TRUE(shortcuts->carbon().hotKeys().empty());
-    EXPECT_EQ(shortcuts->carbon().hotKeyId(), 1u);
+    EXPECT_TRUE(fake.hotkeys().registrations().empty());
     EXPECT_FALSE(fake.hotkeys().hasHandler());
     // It still counts as asked for; only unregistering makes the next attempt possible.
     EXPECT_TRUE(shortcuts->isEnabled(name));
@@ -147,7 +146,6 @@ TEST_F(Dispatch, PausedPressesReachNoActionAndTheGrabsAreLetGoMeanwhile)
     shortcuts->setPaused(true);
     EXPECT_TRUE(fake.hotkeys().registrations().empty());
     EXPECT_EQ(press(commandShiftV), std::nullopt);
-    shortcuts->handleOnKeyDown(commandShiftV);
     EXPECT_EQ(presses, 0);
 
     shortcuts->setPaused(false);
@@ -167,7 +165,6 @@ TEST_F(Dispatch, AnOpenMenuSuspendsGrabsAndWatchesRawKeys)
     fake.hotkeys().setMenuOpen(true);
 
     EXPECT_TRUE(fake.hotkeys().registrations().empty());
-    EXPECT_EQ(shortcuts->carbon().hotKeys().size(), 1u);
     EXPECT_EQ(fake.hotkeys().enabledKinds(), rawKinds);
     // Lock bits (alphaLock) do not matter; another key is passed on.
     EXPECT_EQ(fake.hotkeys().rawKeyDown(9, 768 | 0x400), noErr);
@@ -198,8 +195,8 @@ TEST_F(Dispatch, AGrabLostWhileTheMenuWasOpenIsDroppedWithOneLine)
 
     EXPECT_EQ(outputLines(),
               (std::vector<std::string>{"Error registering hotkey \u21E7\u2318V: -9878"}));
-    EXPECT_TRUE(shortcuts->carbon().hotKeys().empty());
-    EXPECT_TRUE(shortcuts->registeredShortcuts().contains(commandShiftV));
+    EXPECT_TRUE(fake.hotkeys().registrations().empty());
+    EXPECT_TRUE(shortcuts->isEnabled(name));
 }
 
 TEST_F(Dispatch, GlobalSwitchSuspendsEverythingAndOnlyActsOnChange)

@@ -20,7 +20,7 @@ presses=${2:-20}
 for tool in xdotool xclip zenity firefox-esr python3; do
   command -v "$tool" >/dev/null || { echo "paste_e2e.sh: $tool is not installed" >&2; exit 69; }
 done
-export ONDREL_PLATFORM=linux
+export ONDREL_PLATFORM=x11
 
 work=$(mktemp -d /tmp/ondrel-paste.XXXXXX)
 pids=()

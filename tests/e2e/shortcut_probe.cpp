@@ -74,7 +74,7 @@ int main(int argc, char** argv)
 
         const auto stored = shortcuts.getShortcut(name);
         std::cout << "ready " << (stored ? shortcuts.description(*stored) : std::string("none"))
-                  << ' ' << shortcuts.carbon().hotKeys().size() << std::endl;
+                  << ' ' << (shortcuts.isEnabled(name) ? 1 : 0) << std::endl;
 
         QTimer::singleShot(seconds * 1000, &application, &QCoreApplication::quit);
         application.exec();

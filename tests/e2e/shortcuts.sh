@@ -7,7 +7,7 @@ set -euo pipefail
 
 probe=${1:?usage: shortcuts.sh PROBE}
 [ -n "${DISPLAY:-}" ] || { echo "shortcuts.sh: no DISPLAY; run it inside run-in-desktop.sh" >&2; exit 64; }
-export ONDREL_PLATFORM=linux
+export ONDREL_PLATFORM=x11
 
 work=$(mktemp -d /tmp/ondrel-shortcuts.XXXXXX)
 pids=()

@@ -2,7 +2,7 @@
 #include "FakeAtspiDesktop.h"
 #include "OutputCapture.h"
 
-#include "platform/linux/AtspiAccessibility.h"
+#include "platform/freedesktop/AtspiAccessibility.h"
 
 #include <gtest/gtest.h>
 
@@ -15,16 +15,16 @@ using namespace std::chrono_literals;
 using platform::Alert;
 using platform::AttributeValue;
 using platform::ElementRef;
-using platform::x11::AtspiAccessibility;
+using platform::freedesktop::AtspiAccessibility;
 namespace AXAttribute = platform::AXAttribute;
-namespace AtspiRole = platform::x11::AtspiRole;
+namespace AtspiRole = platform::freedesktop::AtspiRole;
 
 AtspiAccessibility::Options optionsFor(const QString& address, bool hasXTest = true)
 {
     AtspiAccessibility::Options options;
     options.sessionBusAddress = address.toStdString();
-    options.hasXTest = [hasXTest] { return hasXTest; };
-    options.activeWindowTitle = [] { return std::nullopt; };
+    options.display.canPostKeystrokes = [hasXTest] { return hasXTest; };
+    options.display.activeWindowTitle = [] { return std::nullopt; };
     options.readBudget = 600ms;
     options.callTimeout = 200ms;
     return options;

@@ -1,7 +1,7 @@
 #include "AtspiTestTrees.h"
 #include "FakeAtspiDesktop.h"
 
-#include "platform/linux/AtspiBrowserUrl.h"
+#include "platform/freedesktop/AtspiBrowserUrl.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ namespace ondrel::test {
 namespace {
 
 using namespace std::chrono_literals;
-using platform::x11::AtspiBrowserUrl;
+using platform::freedesktop::AtspiBrowserUrl;
 
 std::int64_t ownPid()
 {
@@ -27,7 +27,7 @@ AtspiBrowserUrl::Options optionsFor(const QString& address,
     options.budget = 600ms;
     options.callTimeout = 200ms;
     options.retryPause = 20ms;
-    options.activeWindowTitle = [activeTitle] { return activeTitle; };
+    options.display.activeWindowTitle = [activeTitle] { return activeTitle; };
     return options;
 }
 

@@ -6,8 +6,10 @@
 //   atspi_probe text-fields PID            prints "field<TAB><value>" for every text field
 //                                          of the application's focused window
 //   atspi_probe tree PID                   prints the focused window's roles and values
-#include "platform/linux/AtspiAccessibility.h"
-#include "platform/linux/AtspiBrowserUrl.h"
+#include "platform/freedesktop/AtspiAccessibility.h"
+#include "platform/freedesktop/AtspiBrowserUrl.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11DisplayFacts.h"
 
 #include <QCoreApplication>
 
@@ -18,8 +20,8 @@
 
 using ondrel::platform::AttributeValue;
 using ondrel::platform::ElementRef;
-using ondrel::platform::x11::AtspiAccessibility;
-using ondrel::platform::x11::AtspiBrowserUrl;
+using ondrel::platform::freedesktop::AtspiAccessibility;
+using ondrel::platform::freedesktop::AtspiBrowserUrl;
 namespace AXAttribute = ondrel::platform::AXAttribute;
 
 namespace {
@@ -71,24 +73,34 @@ int main(int argc, char** argv)
         return usage();
     }
     const auto command = arguments.at(1);
+    // The display facts come over an X connection of our own, as in the application.
+    const auto connection = ondrel::platform::x11::X11Connection::open();
+    AtspiAccessibility::Options options;
+    if (connection) {
+        options.display = ondrel::platform::x11::displayFactsOf(connection);
+    }
 
     if (command == QLatin1String("trust")) {
-        AtspiAccessibility accessibility(nullptr);
+        AtspiAccessibility accessibility(nullptr, options);
         std::cout << (accessibility.isProcessTrusted() ? "trusted" : "untrusted") << std::endl;
         return 0;
     }
     if (command == QLatin1String("request-trust") && arguments.size() == 3) {
         const bool accept = arguments.at(2) == QLatin1String("accept");
-        AtspiAccessibility accessibility([accept](const ondrel::platform::Alert& alert) {
-            std::cout << "asked\t" << alert.messageText << std::endl;
-            return accept ? 0 : 1;
-        });
+        AtspiAccessibility accessibility(
+            [accept](const ondrel::platform::Alert& alert) {
+                std::cout << "asked\t" << alert.messageText << std::endl;
+                return accept ? 0 : 1;
+            },
+            options);
         accessibility.requestTrust();
         std::cout << (accessibility.isProcessTrusted() ? "trusted" : "untrusted") << std::endl;
         return 0;
     }
     if (command == QLatin1String("url") && arguments.size() >= 3) {
-        AtspiBrowserUrl browserUrl;
+        AtspiBrowserUrl::Options urlOptions;
+        urlOptions.display = options.display;
+        AtspiBrowserUrl browserUrl(urlOptions);
         const auto appId = arguments.size() > 3 ? arguments.at(3).toStdString() : std::string();
         const auto url = browserUrl.currentURL(arguments.at(2).toLongLong(), appId);
         if (url) {
@@ -98,7 +110,7 @@ int main(int argc, char** argv)
     }
     if ((command == QLatin1String("text-fields") || command == QLatin1String("tree")) &&
         arguments.size() == 3) {
-        AtspiAccessibility accessibility(nullptr);
+        AtspiAccessibility accessibility(nullptr, options);
         const auto application = accessibility.applicationElement(arguments.at(2).toLongLong());
         const auto window = accessibility.attributeValue(application, AXAttribute::focusedWindow);
         const auto* element = std::get_if<ElementRef>(&window);

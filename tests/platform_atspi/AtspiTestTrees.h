@@ -2,7 +2,7 @@
 
 #include "FakeAtspiDesktop.h"
 
-#include "platform/linux/AtspiBus.h"
+#include "platform/freedesktop/AtspiBus.h"
 
 #include <initializer_list>
 #include <ostream>
@@ -27,8 +27,8 @@ void PrintTo(const Case& testCase, std::ostream* out)
 // Builders for the trees the browsers expose, trimmed to what the look-ups walk through.
 namespace ondrel::test::trees {
 
-namespace AtspiRole = ondrel::platform::x11::AtspiRole;
-namespace AtspiState = ondrel::platform::x11::AtspiState;
+namespace AtspiRole = ondrel::platform::freedesktop::AtspiRole;
+namespace AtspiState = ondrel::platform::freedesktop::AtspiState;
 
 inline constexpr std::uint32_t panelRole = 39;
 inline constexpr std::uint32_t pushButtonRole = 43;

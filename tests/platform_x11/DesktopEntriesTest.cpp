@@ -1,4 +1,4 @@
-#include "platform/linux/DesktopEntries.h"
+#include "platform/freedesktop/DesktopEntries.h"
 
 #include "TemporaryHome.h"
 #include "TestFiles.h"
@@ -7,7 +7,7 @@
 
 #include <thread>
 
-namespace ondrel::platform::x11 {
+namespace ondrel::platform::freedesktop {
 namespace {
 
 namespace fs = std::filesystem;
@@ -141,4 +141,4 @@ TEST_F(DesktopEntriesTest, DataDirsFollowTheXdgVariables)
 }
 
 } // namespace
-} // namespace ondrel::platform::x11
+} // namespace ondrel::platform::freedesktop

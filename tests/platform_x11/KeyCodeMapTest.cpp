@@ -1,4 +1,4 @@
-#include "platform/linux/KeyCodeMap.h"
+#include "platform/x11/KeyCodeMap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "platform/linux/MenuKeyWatcher.h"
+#include "platform/x11/MenuKeyWatcher.h"
 
-#include "platform/linux/X11KeyboardLayout.h"
+#include "platform/x11/X11KeyboardLayout.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "platform/linux/SelectionTargets.h"
+#include "platform/x11/SelectionTargets.h"
 
 #include <gtest/gtest.h>
 

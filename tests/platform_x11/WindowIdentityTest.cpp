@@ -1,6 +1,6 @@
-#include "platform/linux/WindowIdentity.h"
+#include "platform/x11/WindowIdentity.h"
 
-#include "platform/linux/DesktopEntries.h"
+#include "platform/freedesktop/DesktopEntries.h"
 
 #include "TemporaryHome.h"
 #include "TestFiles.h"
@@ -54,7 +54,7 @@ protected:
 
 TEST_P(ApplicationId, FollowsTheChainOfEvidence)
 {
-    DesktopEntries entries({dataDir()}, "C");
+    freedesktop::DesktopEntries entries({dataDir()}, "C");
     EXPECT_EQ(applicationIdFor(GetParam().facts, entries, procRoot()), GetParam().id);
 }
 

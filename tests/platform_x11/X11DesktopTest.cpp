@@ -3,13 +3,13 @@
 // temporary HOME.
 #include "DesktopTestSupport.h"
 
-#include "platform/linux/X11Connection.h"
-#include "platform/linux/X11Hotkeys.h"
-#include "platform/linux/X11KeyboardEvents.h"
-#include "platform/linux/X11KeyboardLayout.h"
-#include "platform/linux/X11Keymap.h"
-#include "platform/linux/X11Pasteboard.h"
-#include "platform/linux/X11Workspace.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11Hotkeys.h"
+#include "platform/x11/X11KeyboardEvents.h"
+#include "platform/x11/X11KeyboardLayout.h"
+#include "platform/x11/X11Keymap.h"
+#include "platform/x11/X11Pasteboard.h"
+#include "platform/x11/X11Workspace.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

@@ -1,4 +1,4 @@
-#include "platform/linux/X11Modifiers.h"
+#include "platform/x11/X11Modifiers.h"
 
 #include <xkbcommon/xkbcommon-keysyms.h>
 

@@ -2,7 +2,7 @@
 
 #include "OutputCapture.h"
 
-#include "platform/linux/XdgAutostartLoginItem.h"
+#include "platform/freedesktop/XdgAutostartLoginItem.h"
 #include "ui/GeneralSettingsView.h"
 #include "ui/RecorderCocoa.h"
 
@@ -30,7 +30,8 @@ private Q_SLOTS:
     {
         ui = std::make_unique<test::UiTestContext>();
         ui->fake.platform().loginItem =
-            std::make_unique<platform::x11::XdgAutostartLoginItem>("ondrel", "/usr/bin/ondrel");
+            std::make_unique<platform::freedesktop::XdgAutostartLoginItem>("ondrel",
+                                                                           "/usr/bin/ondrel");
     }
     void cleanup() { ui.reset(); }
 

@@ -1,22 +1,21 @@
 #include "PlatformFactory.h"
 
-#include "PacedFakeExecutor.h"
 #include "SessionDetection.h"
 #include "platform/common/InProcessNotificationCenter.h"
-#include "platform/fake/FakePlatform.h"
-#include "platform/linux/AtspiAccessibility.h"
-#include "platform/linux/AtspiBrowserUrl.h"
-#include "platform/linux/DBusUserNotifications.h"
-#include "platform/linux/JsonPreferences.h"
-#include "platform/linux/QtAlerts.h"
-#include "platform/linux/QtExecutor.h"
-#include "platform/linux/X11Connection.h"
-#include "platform/linux/X11Hotkeys.h"
-#include "platform/linux/X11KeyboardEvents.h"
-#include "platform/linux/X11KeyboardLayout.h"
-#include "platform/linux/X11Pasteboard.h"
-#include "platform/linux/X11Workspace.h"
-#include "platform/linux/XdgAutostartLoginItem.h"
+#include "platform/freedesktop/AtspiAccessibility.h"
+#include "platform/freedesktop/AtspiBrowserUrl.h"
+#include "platform/freedesktop/DBusUserNotifications.h"
+#include "platform/freedesktop/JsonPreferences.h"
+#include "platform/freedesktop/QtAlerts.h"
+#include "platform/freedesktop/QtExecutor.h"
+#include "platform/freedesktop/XdgAutostartLoginItem.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11DisplayFacts.h"
+#include "platform/x11/X11Hotkeys.h"
+#include "platform/x11/X11KeyboardEvents.h"
+#include "platform/x11/X11KeyboardLayout.h"
+#include "platform/x11/X11Pasteboard.h"
+#include "platform/x11/X11Workspace.h"
 
 #include <QLoggingCategory>
 
@@ -33,7 +32,7 @@ Q_LOGGING_CATEGORY(factoryLog, "ondrel.platform.factory")
 // and say that smart paste does not work there.
 constexpr bool kSwaySupported = false;
 
-std::unique_ptr<Platform> createLinuxPlatform(const Session& session)
+std::unique_ptr<Platform> createX11Platform(const Session& session)
 {
     auto connection = x11::X11Connection::open();
     if (!connection && !session.smartPasteAvailable()) {
@@ -49,30 +48,29 @@ std::unique_ptr<Platform> createLinuxPlatform(const Session& session)
     }
     auto platform = std::make_unique<Platform>();
     platform->session = session;
-    platform->executor = std::make_unique<x11::QtExecutor>();
-    platform->alerts = std::make_unique<x11::QtAlerts>();
+    platform->executor = std::make_unique<freedesktop::QtExecutor>();
+    platform->alerts = std::make_unique<freedesktop::QtAlerts>();
     // The trust offer is an alert of our own; alerts live as long as the platform does.
     Alerts* alerts = platform->alerts.get();
-    platform->accessibility = std::make_unique<x11::AtspiAccessibility>(
-        [alerts](const Alert& alert) { return alerts->runModal(alert); });
-    platform->browserUrl = std::make_unique<x11::AtspiBrowserUrl>();
+    // The accessibility side learns what it needs of the display over our one connection.
+    freedesktop::AtspiAccessibility::Options accessibilityOptions;
+    accessibilityOptions.display = x11::displayFactsOf(connection);
+    freedesktop::AtspiBrowserUrl::Options browserOptions;
+    browserOptions.display = accessibilityOptions.display;
+    platform->accessibility = std::make_unique<freedesktop::AtspiAccessibility>(
+        [alerts](const Alert& alert) { return alerts->runModal(alert); },
+        std::move(accessibilityOptions));
+    platform->browserUrl =
+        std::make_unique<freedesktop::AtspiBrowserUrl>(std::move(browserOptions));
     platform->workspace = std::make_unique<x11::X11Workspace>(connection);
     platform->pasteboard = std::make_unique<x11::X11Pasteboard>(connection);
     platform->keyboardEvents = std::make_unique<x11::X11KeyboardEvents>(connection);
     platform->hotkeys = std::make_unique<x11::X11Hotkeys>(connection);
     platform->keyboardLayout = std::make_unique<x11::X11KeyboardLayout>(connection);
-    platform->preferences = std::make_unique<x11::JsonPreferences>();
+    platform->preferences = std::make_unique<freedesktop::JsonPreferences>();
     platform->notificationCenter = std::make_unique<InProcessNotificationCenter>();
-    platform->userNotifications = std::make_unique<x11::DBusUserNotifications>();
-    platform->loginItem = std::make_unique<x11::XdgAutostartLoginItem>();
-    return platform;
-}
-
-std::unique_ptr<Platform> createFakePlatform()
-{
-    fake::FakePlatform fakes;
-    auto platform = fakes.takePlatform();
-    platform->executor = std::make_unique<PacedFakeExecutor>(std::move(platform->executor));
+    platform->userNotifications = std::make_unique<freedesktop::DBusUserNotifications>();
+    platform->loginItem = std::make_unique<freedesktop::XdgAutostartLoginItem>();
     return platform;
 }
 
@@ -82,12 +80,9 @@ BackendKind backendFromEnvironment()
 {
     const char* value = std::getenv("ONDREL_PLATFORM");
     const std::string_view choice = value ? value : "";
-    if (choice == "fake") {
-        return BackendKind::fake;
-    }
-    if (!choice.empty() && choice != "linux") {
-        qCWarning(factoryLog).noquote() << "ONDREL_PLATFORM=" + QString::fromUtf8(value)
-                                        << "is not a backend (fake or linux); using linux";
+    if (!choice.empty() && choice != "x11") {
+        qCWarning(factoryLog).noquote()
+            << "ONDREL_PLATFORM=" + QString::fromUtf8(value) << "is not a backend (x11); using x11";
     }
     return BackendKind::x11;
 }
@@ -99,8 +94,11 @@ std::unique_ptr<Platform> createPlatform()
 
 std::unique_ptr<Platform> createPlatform(BackendKind kind)
 {
-    return kind == BackendKind::fake ? createFakePlatform()
-                                     : createLinuxPlatform(detectSession(kSwaySupported));
+    switch (kind) {
+    case BackendKind::x11:
+        break;
+    }
+    return createX11Platform(detectSession(kSwaySupported));
 }
 
 } // namespace ondrel::platform

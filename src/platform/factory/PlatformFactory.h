@@ -11,7 +11,6 @@ namespace ondrel::platform {
 enum class BackendKind
 {
     x11,
-    fake
 };
 
 // The desktop the backend needs cannot be reached (no X display, for instance).
@@ -21,15 +20,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-/// The backend ONDREL_PLATFORM names: "fake", or "linux" (also when unset). Any other value
-/// gives the default and one warning line.
+/// The backend ONDREL_PLATFORM names: "x11" (also when unset). Any other value gives the
+/// default and one warning line.
 BackendKind backendFromEnvironment();
 /// Builds the backend ONDREL_PLATFORM names, or the one the session calls for. Construct it on
 /// the main thread, after the QApplication. Throws PlatformUnavailable with a message for the
 /// user when it cannot start. Its `session` says when smart paste cannot work in this session.
 std::unique_ptr<Platform> createPlatform();
-/// Builds the given backend. The fake one runs its virtual clock at real speed from the Qt
-/// event loop, so a whole program can run on it.
+/// Builds the given backend.
 std::unique_ptr<Platform> createPlatform(BackendKind kind);
 
 } // namespace ondrel::platform

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/freedesktop/AtspiBus.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ondrel::platform::freedesktop {
+
+// The walks over applications' accessible trees that the URL look-up and the element reads
+// share. Holds no state of its own; every answer is read afresh.
+class AtspiTree
+{
+public:
+    using TitleSource = std::function<std::optional<std::string>()>;
+
+    /// activeWindowTitle tells which window the desktop considers active (may yield none).
+    AtspiTree(AtspiBus& bus, TitleSource activeWindowTitle);
+
+    /// The registered applications that belong to this process, in registry order.
+    std::vector<AtspiObject> applicationsOf(std::int64_t processId, const AtspiDeadline& deadline);
+    /// Chromium builds its tree only once somebody reads the application's attributes.
+    void wake(const AtspiObject& application, const AtspiDeadline& deadline);
+    /// The application's active top-level window. Toolkits that do not mark it (Chromium
+    /// while no assistive technology listens to its events) are matched by the active
+    /// window's title, or by being the only named window on screen.
+    std::optional<AtspiObject> activeWindow(const AtspiObject& application,
+                                            const AtspiDeadline& deadline);
+    /// The URL of the first showing web document in the window: "DocURL" (Firefox), else
+    /// "URI" (Chromium family), exactly as reported.
+    std::optional<std::string> documentUrl(const AtspiObject& window,
+                                           const AtspiDeadline& deadline);
+
+    /// Nodes looked at, at most, when a window cannot be searched with the Collection interface.
+    static constexpr int walkLimit = 3000;
+    /// Documents asked for their URL, at most, per window.
+    static constexpr int documentLimit = 8;
+
+private:
+    std::optional<std::string> urlOf(const AtspiObject& document, const AtspiDeadline& deadline);
+    std::optional<std::string> walkForDocument(const AtspiObject& window,
+                                               const AtspiDeadline& deadline);
+
+    AtspiBus& m_bus;
+    TitleSource m_activeWindowTitle;
+};
+
+} // namespace ondrel::platform::freedesktop

@@ -1,0 +1,73 @@
+#include "X11KeyboardEvents.h"
+
+#include "KeyCodeMap.h"
+#include "X11Connection.h"
+#include "X11Keymap.h"
+#include "X11Log.h"
+#include "X11Modifiers.h"
+
+#include <xcb/xtest.h>
+#include <xkbcommon/xkbcommon-keysyms.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace ondrel::platform::x11 {
+
+namespace {
+
+// The Control key's position (evdev KEY_LEFTCTRL + 8) for a keymap without Control_L.
+constexpr std::uint8_t kLeftControlPosition = 37;
+
+} // namespace
+
+X11KeyboardEvents::X11KeyboardEvents(std::shared_ptr<X11Connection> connection)
+    : m_connection(std::move(connection))
+{
+    m_hasXTest = m_connection->hasXTest();
+}
+
+X11KeyboardEvents::~X11KeyboardEvents() = default;
+
+bool X11KeyboardEvents::postPasteKeystroke()
+{
+    if (!m_hasXTest || m_connection->hasError())
+        return false;
+    auto* c = m_connection->xcb();
+    auto& keymap = m_connection->keymap();
+
+    // The paste key is the key that types "v" now (Dvorak moves it), else the V position.
+    const auto v = keymap.keycodeForKeysym(XKB_KEY_v).value_or(KeyCodeMap::xKeycodeOfVPosition);
+    const auto& modifierMap = keymap.modifierMap();
+    std::uint8_t control = keymap.keycodeForKeysym(XKB_KEY_Control_L).value_or(0);
+    if (control == 0)
+        control = modifierMap[2].empty() ? kLeftControlPosition : modifierMap[2].front();
+
+    XcbPointer<xcb_query_keymap_reply_t> pressed(
+        xcb_query_keymap_reply(c, xcb_query_keymap(c), nullptr));
+    if (!pressed)
+        return false;
+    KeyBitmap down{};
+    std::memcpy(down.data(), pressed->keys, down.size());
+    const auto held = heldModifierKeycodes(down, modifierMap, keymap.roles());
+
+    std::vector<xcb_void_cookie_t> cookies;
+    const bool vIsDown = (down[v / 8] >> (v % 8)) & 1u;
+    for (const auto& key : pasteKeySequence(held, control, v, vIsDown)) {
+        cookies.push_back(
+            xcb_test_fake_input_checked(c, key.press ? XCB_KEY_PRESS : XCB_KEY_RELEASE, key.keycode,
+                                        XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0, 0));
+    }
+    // The server handles them in order; waiting for the last check also means the
+    // keystroke is in the server's queue before we return.
+    bool delivered = true;
+    for (const auto cookie : cookies) {
+        if (XcbPointer<xcb_generic_error_t> error{xcb_request_check(c, cookie)}) {
+            qCWarning(x11Log) << "XTEST refused a key event, error" << error->error_code;
+            delivered = false;
+        }
+    }
+    return delivered;
+}
+
+} // namespace ondrel::platform::x11

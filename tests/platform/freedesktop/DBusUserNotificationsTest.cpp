@@ -1,0 +1,191 @@
+#include "platform/freedesktop/DBusUserNotifications.h"
+#include "PrivateBus.h"
+#include "QtTestSupport.h"
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusVirtualObject>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+using ondrel::platform::freedesktop::DBusUserNotifications;
+using ondrel::test::PrivateBus;
+using ondrel::test::processEventsUntil;
+using ondrel::test::QtLogCapture;
+
+namespace {
+
+// A notification server that records Notify calls and, when asked, holds its replies back.
+class FakeNotificationServer final : public QDBusVirtualObject
+{
+public:
+    struct Call
+    {
+        QString appName;
+        uint replacesId = 0;
+        QString summary;
+        QString body;
+        QVariantMap hints;
+        int timeout = 0;
+    };
+
+    QString introspect(const QString&) const override { return {}; }
+
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
+    {
+        if (message.member() != QLatin1String("Notify") || message.arguments().size() != 8) {
+            return false;
+        }
+        const QVariantList args = message.arguments();
+        calls.push_back(
+            Call{args[0].toString(), args[1].toUInt(), args[3].toString(), args[4].toString(),
+                 qdbus_cast<QVariantMap>(args[6].value<QDBusArgument>()), args[7].toInt()});
+        const uint id = calls.back().replacesId ? calls.back().replacesId : m_nextId++;
+        const QDBusMessage reply = message.createReply(QVariant::fromValue(id));
+        if (holdReplies) {
+            m_held.push_back(reply);
+        } else {
+            connection.send(reply);
+        }
+        return true;
+    }
+
+    void releaseReplies(QDBusConnection& connection)
+    {
+        for (const auto& reply : m_held) {
+            connection.send(reply);
+        }
+        m_held.clear();
+    }
+
+    std::vector<Call> calls;
+    bool holdReplies = false;
+
+private:
+    uint m_nextId = 1;
+    std::vector<QDBusMessage> m_held;
+};
+
+// A private session bus for one test, started and stopped by the test itself.
+class DBusUserNotificationsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty()) {
+            GTEST_SKIP() << "dbus-daemon is not installed";
+        }
+        ASSERT_FALSE(m_bus.address().isEmpty());
+    }
+
+    void TearDown() override
+    {
+        for (const auto& name : m_connections) {
+            QDBusConnection::disconnectFromBus(name);
+        }
+    }
+
+    QDBusConnection connect(const QString& name)
+    {
+        m_connections.push_back(name);
+        return QDBusConnection::connectToBus(m_bus.address(), name);
+    }
+
+    // Puts the fake server on the bus.
+    QDBusConnection serve(FakeNotificationServer& server)
+    {
+        QDBusConnection connection = connect(QStringLiteral("notification-server"));
+        EXPECT_TRUE(connection.registerService(QStringLiteral("org.freedesktop.Notifications")));
+        EXPECT_TRUE(connection.registerVirtualObject(
+            QStringLiteral("/org/freedesktop/Notifications"), &server));
+        return connection;
+    }
+
+private:
+    PrivateBus m_bus;
+    std::vector<QString> m_connections;
+};
+
+TEST_F(DBusUserNotificationsTest, ReplacesTheEarlierNotificationWithTheSameIdentifier)
+{
+    FakeNotificationServer server;
+    serve(server);
+    DBusUserNotifications notifications(connect(QStringLiteral("client")));
+
+    notifications.deliver("accessibility-required", "Ondrel needs Accessibility access", "one");
+    ASSERT_TRUE(processEventsUntil([&] { return server.calls.size() == 1; }));
+    // Let the reply (the server's id) arrive before the next delivery.
+    processEventsUntil([] { return false; }, 100);
+    notifications.deliver("accessibility-required", "Ondrel needs Accessibility access", "two");
+    ASSERT_TRUE(processEventsUntil([&] { return server.calls.size() == 2; }));
+    processEventsUntil([] { return false; }, 100);
+    notifications.deliver("other", "T", "B");
+    ASSERT_TRUE(processEventsUntil([&] { return server.calls.size() == 3; }));
+
+    const auto& first = server.calls[0];
+    EXPECT_EQ(first.appName, "Ondrel");
+    EXPECT_EQ(first.replacesId, 0u);
+    EXPECT_EQ(first.summary, "Ondrel needs Accessibility access");
+    EXPECT_EQ(first.body, "one");
+    EXPECT_EQ(first.timeout, -1);
+    EXPECT_EQ(first.hints.value("desktop-entry").toString(), "ondrel");
+    EXPECT_EQ(server.calls[1].replacesId, 1u);
+    EXPECT_EQ(server.calls[1].body, "two");
+    EXPECT_EQ(server.calls[2].replacesId, 0u);
+}
+
+TEST_F(DBusUserNotificationsTest, DeliveriesWhileTheServerThinksBecomeOneReplacement)
+{
+    FakeNotificationServer server;
+    server.holdReplies = true;
+    QDBusConnection serverConnection = serve(server);
+    DBusUserNotifications notifications(connect(QStringLiteral("client")));
+
+    notifications.deliver("id", "T", "first");
+    ASSERT_TRUE(processEventsUntil([&] { return server.calls.size() == 1; }));
+    notifications.deliver("id", "T", "second");
+    notifications.deliver("id", "T", "third");
+    processEventsUntil([] { return false; }, 100);
+    EXPECT_EQ(server.calls.size(), 1u);
+
+    server.holdReplies = false;
+    server.releaseReplies(serverConnection);
+    ASSERT_TRUE(processEventsUntil([&] { return server.calls.size() == 2; }));
+    EXPECT_EQ(server.calls[1].body, "third");
+    EXPECT_EQ(server.calls[1].replacesId, 1u);
+    processEventsUntil([] { return false; }, 100);
+    EXPECT_EQ(server.calls.size(), 2u);
+}
+
+TEST_F(DBusUserNotificationsTest, WithoutAServerLogsOnceAndCarriesOn)
+{
+    QtLogCapture log;
+    {
+        DBusUserNotifications notifications(connect(QStringLiteral("client")));
+        notifications.deliver("id", "T", "1");
+        ASSERT_TRUE(processEventsUntil([&] { return log.lines().size() == 1; }));
+        notifications.deliver("id", "T", "2");
+        notifications.deliver("other", "T", "3");
+        processEventsUntil([] { return false; }, 200);
+    }
+    EXPECT_EQ(log.lines().size(), 1);
+}
+
+TEST(DBusUserNotifications, WithoutABusLogsOnce)
+{
+    QtLogCapture log;
+    DBusUserNotifications notifications(
+        QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), "nowhere"));
+    notifications.deliver("id", "T", "1");
+    notifications.deliver("id", "T", "2");
+    EXPECT_EQ(log.lines().size(), 1);
+    QDBusConnection::disconnectFromBus("nowhere");
+}
+
+} // namespace

@@ -1,0 +1,192 @@
+#include "platform/freedesktop/JsonPreferences.h"
+#include "QtTestSupport.h"
+#include "TemporaryHome.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+using ondrel::platform::OtherPreferenceValue;
+using ondrel::platform::PreferenceValue;
+using ondrel::platform::freedesktop::JsonPreferences;
+using ondrel::test::QtLogCapture;
+using ondrel::test::readFile;
+using ondrel::test::TemporaryHome;
+using ondrel::test::writeFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<fs::path> asideFiles(const fs::path& folder)
+{
+    std::vector<fs::path> result;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().filename().string().starts_with("preferences.json.corrupt-")) {
+            result.push_back(entry.path());
+        }
+    }
+    return result;
+}
+
+unsigned mode(const fs::path& path)
+{
+    struct stat info
+    {};
+    ::stat(path.c_str(), &info);
+    return info.st_mode & 0777;
+}
+
+class JsonPreferencesTest : public ::testing::Test
+{
+protected:
+    TemporaryHome home;
+    fs::path file = home.configHome() / "Ondrel" / "preferences.json";
+};
+
+TEST_F(JsonPreferencesTest, LivesUnderXdgConfigHome)
+{
+    EXPECT_EQ(JsonPreferences::defaultPath(), file);
+    home.setEnvironment("XDG_CONFIG_HOME", "relative/ignored");
+    EXPECT_EQ(JsonPreferences::defaultPath(),
+              home.home() / ".config" / "Ondrel" / "preferences.json");
+    home.setEnvironment("XDG_CONFIG_HOME", std::nullopt);
+    EXPECT_EQ(JsonPreferences::defaultPath(),
+              home.home() / ".config" / "Ondrel" / "preferences.json");
+}
+
+TEST_F(JsonPreferencesTest, EveryValueSurvivesARestartExactly)
+{
+    const std::map<std::string, PreferenceValue> values{
+        {"KeyboardShortcuts_ondrel", std::string(R"({"carbonKeyCode":9,"carbonModifiers":768})")},
+        {"KeyboardShortcuts_cleared", false},
+        {"flag", true},
+        {"text", std::string("line\nbreak \"quote\" \xE2\x8C\x98")},
+        {"fraction", OtherPreferenceValue{"1.50"}},
+        {"huge", OtherPreferenceValue{"123456789012345678901234567890"}},
+        {"nested", OtherPreferenceValue{R"({"a": [1, "}]\"", {"b": null}], "c": "{"})"}},
+        {"negative", OtherPreferenceValue{"-2e-3"}},
+    };
+    {
+        JsonPreferences preferences;
+        for (const auto& [key, value] : values) {
+            preferences.setValue(key, value);
+        }
+    }
+    JsonPreferences reopened;
+    EXPECT_EQ(reopened.keys().size(), values.size());
+    for (const auto& [key, value] : values) {
+        SCOPED_TRACE(key);
+        EXPECT_EQ(reopened.value(key), std::optional<PreferenceValue>(value));
+    }
+}
+
+TEST_F(JsonPreferencesTest, FileIsPrivateReadableJson)
+{
+    JsonPreferences preferences;
+    preferences.setValue("b", true);
+    preferences.setValue("a", std::string("x"));
+    EXPECT_EQ(readFile(file), "{\n  \"a\": \"x\",\n  \"b\": true\n}\n");
+    EXPECT_EQ(mode(file), 0600u);
+    EXPECT_EQ(mode(file.parent_path()), 0700u);
+
+    preferences.removeValue("a");
+    preferences.removeValue("b");
+    EXPECT_EQ(readFile(file), "{}\n");
+}
+
+TEST_F(JsonPreferencesTest, ReadsFilesWrittenByHand)
+{
+    writeFile(file, " {\"k\" : \"v\" , \"n\":\t7,\n\"esc\\\"aped\": [ ], \"t\":true}  ");
+    JsonPreferences preferences;
+    EXPECT_EQ(preferences.value("k"), std::optional<PreferenceValue>(std::string("v")));
+    EXPECT_EQ(preferences.value("n"), std::optional<PreferenceValue>(OtherPreferenceValue{"7"}));
+    EXPECT_EQ(preferences.value("esc\"aped"),
+              std::optional<PreferenceValue>(OtherPreferenceValue{"[ ]"}));
+    EXPECT_EQ(preferences.value("t"), std::optional<PreferenceValue>(true));
+}
+
+struct CorruptCase
+{
+    const char* name;
+    std::string content;
+};
+
+class JsonPreferencesCorrupt : public JsonPreferencesTest,
+                               public ::testing::WithParamInterface<CorruptCase>
+{};
+
+// A damaged file is moved aside untouched, the store starts empty, and saving works again.
+TEST_P(JsonPreferencesCorrupt, IsKeptAsideAndTheStoreStartsEmpty)
+{
+    writeFile(file, GetParam().content);
+    QtLogCapture log;
+    JsonPreferences preferences;
+    EXPECT_TRUE(preferences.keys().empty());
+    EXPECT_EQ(log.lines().size(), 1);
+
+    const auto aside = asideFiles(file.parent_path());
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(readFile(aside[0]), GetParam().content);
+    EXPECT_FALSE(fs::exists(file));
+
+    preferences.setValue("KeyboardShortcuts_ondrel", false);
+    EXPECT_EQ(JsonPreferences().value("KeyboardShortcuts_ondrel"),
+              std::optional<PreferenceValue>(false));
+    EXPECT_EQ(asideFiles(file.parent_path()).size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, JsonPreferencesCorrupt,
+    ::testing::Values(CorruptCase{"Truncated", R"({"KeyboardShortcuts_ondrel": "{\"carbonKey)"},
+                      CorruptCase{"Empty", ""}, CorruptCase{"Array", "[true]"},
+                      CorruptCase{"Text", "\"KeyboardShortcuts_ondrel\""},
+                      CorruptCase{"InvalidUtf8", "{\"k\": \"\xFF\xFE\"}"},
+                      CorruptCase{"TrailingGarbage", "{} {}"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(JsonPreferencesTest, TwoCorruptFilesInOneSecondAreBothKept)
+{
+    writeFile(file, "first");
+    JsonPreferences first;
+    writeFile(file, "second");
+    JsonPreferences second;
+    EXPECT_EQ(asideFiles(file.parent_path()).size(), 2u);
+}
+
+TEST_F(JsonPreferencesTest, UnwritableFolderKeepsValuesInMemoryAndLogs)
+{
+    // A file where the folder should be: nothing can be created there.
+    writeFile(home.configHome() / "Ondrel", "not a folder");
+    QtLogCapture log;
+    JsonPreferences preferences;
+    preferences.setValue("flag", true);
+    EXPECT_EQ(preferences.value("flag"), std::optional<PreferenceValue>(true));
+    EXPECT_FALSE(log.lines().isEmpty());
+    EXPECT_EQ(readFile(home.configHome() / "Ondrel"), "not a folder");
+}
+
+TEST_F(JsonPreferencesTest, InvalidOtherValueIsNotWritten)
+{
+    JsonPreferences preferences;
+    preferences.setValue("ok", true);
+    QtLogCapture log;
+    preferences.setValue("bad", OtherPreferenceValue{"1, 2"});
+    EXPECT_EQ(log.lines().size(), 1);
+    EXPECT_EQ(JsonPreferences().keys(), (std::vector<std::string>{"ok"}));
+}
+
+TEST_F(JsonPreferencesTest, DamagedTextIsWrittenAsReplacementCharacters)
+{
+    {
+        JsonPreferences preferences;
+        preferences.setValue("text", std::string("a\xFF"
+                                                 "b"));
+    }
+    EXPECT_EQ(JsonPreferences().value("text"),
+              std::optional<PreferenceValue>(std::string("a\xEF\xBF\xBD"
+                                                         "b")));
+    EXPECT_TRUE(asideFiles(file.parent_path()).empty());
+}
+
+} // namespace

@@ -1,0 +1,110 @@
+#include "platform/freedesktop/QtExecutor.h"
+#include "QtTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+using namespace std::chrono_literals;
+using ondrel::platform::freedesktop::QtExecutor;
+using ondrel::test::processEventsUntil;
+
+namespace {
+
+// Holds workers until released; stands in for a browser that does not answer.
+class Latch
+{
+public:
+    void wait()
+    {
+        std::unique_lock lock(m_mutex);
+        ++m_waiting;
+        m_changed.notify_all();
+        m_changed.wait(lock, [&] { return m_open; });
+    }
+    void open()
+    {
+        std::lock_guard lock(m_mutex);
+        m_open = true;
+        m_changed.notify_all();
+    }
+    int waiting()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_waiting;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_waiting = 0;
+    bool m_open = false;
+};
+
+TEST(QtExecutor, HungWorkersDoNotStarveLaterOnes)
+{
+    Latch hung; // outlives the executor, which waits briefly for the released workers
+    QtExecutor executor;
+    for (int i = 0; i < 12; ++i) {
+        executor.runOnWorker([&] { hung.wait(); });
+    }
+    std::optional<int> answer;
+    executor.runOnWorker(std::function<int()>([] { return 5; }),
+                         std::function<void(int)>([&](int value) { answer = value; }));
+    EXPECT_TRUE(processEventsUntil([&] { return answer.has_value(); }));
+    EXPECT_TRUE(processEventsUntil([&] { return hung.waiting() == 12; }));
+    hung.open();
+}
+
+TEST(QtExecutor, WorkAbandonedAtDestructionDropsItsLateResult)
+{
+    Latch hung;
+    std::atomic<bool> workReturned{false};
+    bool resultDelivered = false;
+    {
+        QtExecutor executor;
+        executor.runOnWorker(std::function<int()>([&] {
+                                 hung.wait();
+                                 workReturned = true;
+                                 return 1;
+                             }),
+                             std::function<void(int)>([&](int) { resultDelivered = true; }));
+        ASSERT_TRUE(processEventsUntil([&] { return hung.waiting() == 1; }));
+    } // returns although the worker still hangs
+    hung.open();
+    ASSERT_TRUE(processEventsUntil([&] { return workReturned.load(); }));
+    processEventsUntil([] { return false; }, 100);
+    EXPECT_FALSE(resultDelivered);
+}
+
+TEST(QtExecutor, TimersMayBeScheduledAndCancelledFromWorkers)
+{
+    QtExecutor executor;
+    std::vector<std::string> fired;
+    std::atomic<bool> scheduled{false};
+    executor.runOnWorker([&] {
+        const auto doomed = executor.runAfter(30ms, [&] { fired.push_back("cancelled"); });
+        executor.runAfter(1ms, [&] { fired.push_back("kept"); });
+        executor.cancel(doomed);
+        executor.runAfter(60ms, [&] { fired.push_back("sentinel"); });
+        scheduled = true;
+    });
+    ASSERT_TRUE(processEventsUntil([&] { return fired.size() == 2; }));
+    EXPECT_EQ(fired, (std::vector<std::string>{"kept", "sentinel"}));
+}
+
+TEST(QtExecutor, PendingTimersDieWithTheExecutor)
+{
+    bool fired = false;
+    {
+        QtExecutor executor;
+        executor.runAfter(1ms, [&] { fired = true; });
+    }
+    processEventsUntil([] { return false; }, 50);
+    EXPECT_FALSE(fired);
+}
+
+} // namespace

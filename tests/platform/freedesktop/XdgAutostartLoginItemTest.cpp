@@ -1,0 +1,123 @@
+#include "platform/freedesktop/XdgAutostartLoginItem.h"
+#include "QtTestSupport.h"
+#include "TemporaryHome.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using ondrel::platform::LoginItemStatus;
+using ondrel::platform::freedesktop::XdgAutostartLoginItem;
+using ondrel::test::readFile;
+using ondrel::test::TemporaryHome;
+using ondrel::test::writeFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+class XdgAutostartTest : public ::testing::Test
+{
+protected:
+    XdgAutostartTest() { home.setEnvironment("XDG_CONFIG_DIRS", systemDir.string()); }
+
+    TemporaryHome home;
+    fs::path systemDir = home.root() / "etc-xdg";
+    fs::path userEntry = home.configHome() / "autostart" / "ondrel.desktop";
+    fs::path systemEntry = systemDir / "autostart" / "ondrel.desktop";
+    XdgAutostartLoginItem item{"ondrel", "/opt/Ondrel Apps/bin/ondrel"};
+};
+
+TEST_F(XdgAutostartTest, RegisterWritesAnEntryThatStartsThisProgram)
+{
+    EXPECT_EQ(item.entryPath(), userEntry);
+    ASSERT_EQ(item.registerItem(), std::nullopt);
+    const std::string text = readFile(userEntry);
+    EXPECT_TRUE(text.starts_with("[Desktop Entry]\n"));
+    EXPECT_NE(text.find("\nType=Application\n"), std::string::npos);
+    EXPECT_NE(text.find("\nExec=\"/opt/Ondrel Apps/bin/ondrel\"\n"), std::string::npos);
+    EXPECT_EQ(item.status(), LoginItemStatus::enabled);
+}
+
+struct StatusCase
+{
+    const char* name;
+    std::string entry;
+    LoginItemStatus expected;
+};
+
+class XdgAutostartStatus : public XdgAutostartTest, public ::testing::WithParamInterface<StatusCase>
+{};
+
+TEST_P(XdgAutostartStatus, FollowsTheEntryKeys)
+{
+    writeFile(userEntry, GetParam().entry);
+    EXPECT_EQ(item.status(), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, XdgAutostartStatus,
+    ::testing::Values(
+        StatusCase{"Plain", "[Desktop Entry]\nType=Application\nExec=ondrel\n",
+                   LoginItemStatus::enabled},
+        StatusCase{"Hidden", "[Desktop Entry]\nExec=ondrel\nHidden=true\n",
+                   LoginItemStatus::notRegistered},
+        StatusCase{"HiddenWithSpaces", "[Desktop Entry]\nHidden = true \n",
+                   LoginItemStatus::notRegistered},
+        StatusCase{"HiddenFalse", "[Desktop Entry]\nHidden=false\n", LoginItemStatus::enabled},
+        StatusCase{"GnomeDisabled", "[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n",
+                   LoginItemStatus::notRegistered},
+        StatusCase{"HiddenOnlyInAnAction",
+                   "[Desktop Entry]\nExec=ondrel\n[Desktop Action quit]\nHidden=true\n",
+                   LoginItemStatus::enabled},
+        StatusCase{"CommentedOut", "[Desktop Entry]\n#Hidden=true\n", LoginItemStatus::enabled}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(XdgAutostartTest, SystemEntryCountsAndIsOverriddenOnUnregister)
+{
+    writeFile(systemEntry, "[Desktop Entry]\nType=Application\nExec=/usr/bin/ondrel\n");
+    EXPECT_EQ(item.status(), LoginItemStatus::enabled);
+
+    ASSERT_EQ(item.unregisterItem(), std::nullopt);
+    EXPECT_EQ(item.status(), LoginItemStatus::notRegistered);
+    EXPECT_NE(readFile(userEntry).find("Hidden=true"), std::string::npos);
+    EXPECT_TRUE(fs::exists(systemEntry));
+
+    ASSERT_EQ(item.registerItem(), std::nullopt);
+    EXPECT_EQ(item.status(), LoginItemStatus::enabled);
+}
+
+TEST_F(XdgAutostartTest, FailuresAreDescribed)
+{
+    writeFile(home.configHome() / "autostart", "a file where the folder belongs");
+    const auto error = item.registerItem();
+    ASSERT_TRUE(error.has_value());
+    EXPECT_NE(error->find("autostart"), std::string::npos);
+    EXPECT_EQ(item.status(), LoginItemStatus::notRegistered);
+
+    XdgAutostartLoginItem nowhere("ondrel", "");
+    EXPECT_TRUE(nowhere.registerItem().has_value());
+}
+
+TEST(XdgAutostartExec, QuotesPathsAsDesktopEntriesRequire)
+{
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"/usr/bin/ondrel", "/usr/bin/ondrel"},
+        {"/opt/My Apps/ondrel", "\"/opt/My Apps/ondrel\""},
+        {"/opt/100%/ondrel", "/opt/100%%/ondrel"},
+        {"/opt/a$b/ondrel", "\"/opt/a\\$b/ondrel\""},
+        {"/opt/say \"hi\"/ondrel", "\"/opt/say \\\"hi\\\"/ondrel\""},
+        {"/opt/back\\slash/ondrel", "\"/opt/back\\\\\\\\slash/ondrel\""},
+    };
+    for (const auto& [path, expected] : cases) {
+        EXPECT_EQ(XdgAutostartLoginItem::execValue(path), expected) << path;
+    }
+}
+
+TEST(XdgAutostartExec, RunningExecutableIsThisTestProgram)
+{
+    const auto path = XdgAutostartLoginItem::runningExecutable();
+    EXPECT_TRUE(path.is_absolute());
+    EXPECT_EQ(path.filename(), "platform_freedesktop_tests");
+}
+
+} // namespace
