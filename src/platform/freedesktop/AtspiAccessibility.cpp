@@ -123,7 +123,7 @@ bool AtspiAccessibility::isProcessTrusted()
 
 bool AtspiAccessibility::canSynthesizeInput()
 {
-    return m_state->hasXTest();
+    return m_state->canPostKeystrokes();
 }
 
 TrustRequest AtspiAccessibility::requestTrust()
