@@ -59,6 +59,9 @@ public:
     virtual std::string applicationsFolder() const = 0;
     /// Reads the application at path (bundle or desktop entry); none when nothing is there.
     virtual std::optional<ApplicationInfo> applicationInfo(const std::string& path) = 0;
+    /// The installed application with this identifier (running or not), or none.
+    virtual std::optional<ApplicationInfo>
+    installedApplication(const std::string& bundleIdentifier) = 0;
 };
 
 } // namespace ondrel::platform

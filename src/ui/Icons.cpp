@@ -51,22 +51,25 @@ QIcon symbolIcon(QStringView symbol)
     return fallback;
 }
 
-QPixmap tintedSymbol(QStringView symbol, const QColor& color, int size)
+QPixmap tintedSymbol(QStringView symbol, const QColor& color, int size, qreal devicePixelRatio)
 {
-    QPixmap pixmap = bundledIcon(symbol).pixmap(size, size);
+    QPixmap pixmap = bundledIcon(symbol).pixmap(QSize(size, size), devicePixelRatio);
     if (pixmap.isNull()) {
         // No drawing at all: a plain disc still tells the state by its colour.
-        pixmap = QPixmap(size, size);
+        pixmap = QPixmap(QSize(size, size) * devicePixelRatio);
+        pixmap.setDevicePixelRatio(devicePixelRatio);
         pixmap.fill(Qt::transparent);
         QPainter disc(&pixmap);
         disc.setRenderHint(QPainter::Antialiasing);
         disc.setPen(Qt::NoPen);
         disc.setBrush(Qt::black);
-        disc.drawEllipse(pixmap.rect().adjusted(1, 1, -1, -1));
+        disc.drawEllipse(QRect(0, 0, size, size).adjusted(1, 1, -1, -1));
     }
+    if (!color.isValid())
+        return pixmap;
     QPainter painter(&pixmap);
     painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(pixmap.rect(), color);
+    painter.fillRect(QRect(QPoint(), pixmap.size()), color);
     return pixmap;
 }
 

@@ -14,8 +14,10 @@ QIcon symbolIcon(QStringView symbol);
 /// The bundled drawing only, ignoring the theme (for icons whose colour carries meaning).
 QIcon bundledIcon(QStringView symbol);
 
-/// The bundled drawing (else the theme's) painted in one colour, for symbols whose colour
-/// carries meaning; a plain disc of that colour when there is no drawing at all.
-QPixmap tintedSymbol(QStringView symbol, const QColor& color, int size);
+/// The bundled drawing at size x size device-independent pixels painted in one colour (the
+/// drawings are monochrome); an invalid colour keeps the drawing's own colours, as for the
+/// orange star. A plain disc of that colour when there is no drawing at all.
+QPixmap tintedSymbol(QStringView symbol, const QColor& color, int size,
+                     qreal devicePixelRatio = 1.0);
 
 } // namespace ondrel::ui

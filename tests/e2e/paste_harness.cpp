@@ -94,6 +94,11 @@ public:
     {
         return m_inner->applicationInfo(path);
     }
+    std::optional<platform::ApplicationInfo>
+    installedApplication(const std::string& bundleIdentifier) override
+    {
+        return m_inner->installedApplication(bundleIdentifier);
+    }
 
 private:
     std::unique_ptr<platform::Workspace> m_inner;

@@ -50,6 +50,24 @@ std::optional<ApplicationInfo> FakeWorkspace::applicationInfo(const std::string&
     return found->second;
 }
 
+std::optional<ApplicationInfo>
+FakeWorkspace::installedApplication(const std::string& bundleIdentifier)
+{
+    std::lock_guard lock(m_mutex);
+    auto found = m_installed.find(bundleIdentifier);
+    if (found == m_installed.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+void FakeWorkspace::addInstalledApplication(ApplicationInfo info)
+{
+    std::lock_guard lock(m_mutex);
+    const std::string id = info.bundleIdentifier.value_or(std::string());
+    m_installed.insert_or_assign(id, std::move(info));
+}
+
 void FakeWorkspace::setFrontmostApplication(std::optional<RunningApplication> application)
 {
     std::lock_guard lock(m_mutex);

@@ -20,6 +20,8 @@ public:
     void openURL(const std::string& url) override;
     std::string applicationsFolder() const override;
     std::optional<ApplicationInfo> applicationInfo(const std::string& path) override;
+    std::optional<ApplicationInfo>
+    installedApplication(const std::string& bundleIdentifier) override;
 
     /// The application frontmostApplication() reports (none: no application is frontmost).
     void setFrontmostApplication(std::optional<RunningApplication> application);
@@ -30,6 +32,8 @@ public:
     /// What applicationInfo(path) reports (none: nothing is at path).
     void setApplicationInfo(const std::string& path, std::optional<ApplicationInfo> info);
     void setApplicationsFolder(std::string folder);
+    /// Makes installedApplication() report info under its identifier (which must be set).
+    void addInstalledApplication(ApplicationInfo info);
 
     /// Every link passed to openURL(), in order.
     std::vector<std::string> openedURLs() const;
@@ -41,6 +45,7 @@ private:
     std::optional<RunningApplication> m_frontmost;
     std::vector<RunningApplication> m_running;
     std::map<std::string, ApplicationInfo> m_infos;
+    std::map<std::string, ApplicationInfo> m_installed;
     std::string m_applicationsFolder = "/usr/share/applications";
     std::vector<std::string> m_openedURLs;
     int m_frontmostQueries = 0;

@@ -257,4 +257,13 @@ std::optional<ApplicationInfo> X11Workspace::applicationInfo(const std::string& 
     return info;
 }
 
+std::optional<ApplicationInfo>
+X11Workspace::installedApplication(const std::string& bundleIdentifier)
+{
+    const auto entry = m_entries->byId(bundleIdentifier);
+    if (!entry)
+        return std::nullopt;
+    return ApplicationInfo{entry->id, entry->name, entry->icon};
+}
+
 } // namespace ondrel::platform::x11

@@ -31,6 +31,8 @@ public:
     void openURL(const std::string& url) override;
     std::string applicationsFolder() const override;
     std::optional<ApplicationInfo> applicationInfo(const std::string& path) override;
+    std::optional<ApplicationInfo>
+    installedApplication(const std::string& bundleIdentifier) override;
 
 private:
     WindowFacts factsOf(std::uint32_t window);
