@@ -2,6 +2,7 @@
 
 #include "AppPickerSheet.h"
 #include "ApplicationIcons.h"
+#include "FormSection.h"
 #include "IconTextRow.h"
 #include "LocalizedText.h"
 #include "TextStyle.h"
@@ -37,19 +38,15 @@ namespace {
 constexpr int kApplicationIconSize = 32;
 constexpr int kContentMinimumHeight = 120;
 
-// A grouped-form section: its title above a framed box; returns the box, whose layout the
-// caller sets. The section itself is the box's parent.
-QFrame* section(const QString& title, QVBoxLayout* form, QWidget* parent)
+// A grouped-form section with the given title; returns the widget inside its box, whose layout
+// (without margins of its own) the caller sets.
+QWidget* section(const QString& title, QVBoxLayout* column)
 {
-    auto* header = new QLabel(title, parent);
-    applyTextStyle(*header, TextStyle::headline);
-    header->setContentsMargins(2, 8, 0, 2);
-    form->addWidget(header);
-    auto* box = new QFrame(parent);
-    box->setFrameShape(QFrame::StyledPanel);
-    box->setObjectName(title);
-    form->addWidget(box);
-    return box;
+    auto* framed = new FormSection(title, column->parentWidget());
+    column->addWidget(framed);
+    auto* rows = new QWidget(framed);
+    framed->addRow(rows);
+    return rows;
 }
 
 } // namespace
@@ -101,8 +98,9 @@ QWidget* RuleEditorView::buildForm()
 
 void RuleEditorView::buildIdentitySection(QVBoxLayout* column)
 {
-    auto* box = section(QStringLiteral("Identity"), column, column->parentWidget());
+    auto* box = section(QStringLiteral("Identity"), column);
     auto* form = new QFormLayout(box);
+    form->setContentsMargins({});
 
     m_name = new QLineEdit(box);
     nameWidget(*m_name, QStringLiteral("ruleNameField"), QStringLiteral("Rule Name"));
@@ -123,8 +121,9 @@ void RuleEditorView::buildIdentitySection(QVBoxLayout* column)
 
 void RuleEditorView::buildApplicationSection(QVBoxLayout* column)
 {
-    auto* box = section(QStringLiteral("Application"), column, column->parentWidget());
+    auto* box = section(QStringLiteral("Application"), column);
     auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins({});
     m_application = new IconTextRow(kApplicationIconSize, 10, box);
     m_application->setObjectName(QStringLiteral("applicationRow"));
     m_application->layout()->setContentsMargins(0, 0, 0, 0);
@@ -137,8 +136,9 @@ void RuleEditorView::buildApplicationSection(QVBoxLayout* column)
 
 void RuleEditorView::buildUrlSection(QVBoxLayout* column)
 {
-    auto* box = section(QStringLiteral("URL Filter (optional)"), column, column->parentWidget());
+    auto* box = section(QStringLiteral("URL Filter (optional)"), column);
     m_urlForm = new QFormLayout(box);
+    m_urlForm->setContentsMargins({});
 
     m_requireUrl = new QCheckBox(QStringLiteral("Require URL match"), box);
     nameWidget(*m_requireUrl, QStringLiteral("requireUrlSwitch"),
@@ -180,8 +180,9 @@ void RuleEditorView::buildUrlSection(QVBoxLayout* column)
 
 void RuleEditorView::buildContentSection(QVBoxLayout* column)
 {
-    auto* box = section(QStringLiteral("Content"), column, column->parentWidget());
+    auto* box = section(QStringLiteral("Content"), column);
     auto* form = new QFormLayout(box);
+    form->setContentsMargins({});
 
     auto* segments = new QWidget(box);
     segments->setObjectName(QStringLiteral("contentTypeControl"));

@@ -23,7 +23,7 @@ ONDREL_SCENE("symbols", "every bundled symbol drawing at 16, 24 and 40 pixels", 
                      for (const int size : {16, 24, 40}) {
                          auto* image = new QLabel(sheet.get());
                          image->setPixmap(
-                             ui::symbolPixmap(symbol, size, QColor(), sheet->devicePixelRatioF()));
+                             ui::tintedSymbol(symbol, QColor(), size, sheet->devicePixelRatioF()));
                          grid->addWidget(image, row, column++);
                      }
                      ++row;
