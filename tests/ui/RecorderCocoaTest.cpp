@@ -213,6 +213,21 @@ private Q_SLOTS:
         QCOMPARE(actionRuns, 2);
     }
 
+    void windowLosingFocusEndsRecordingForGood()
+    {
+        startRecording();
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QVERIFY(!recorder->isRecording());
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QCoreApplication::processEvents();
+        QVERIFY(!recorder->isRecording());
+        QVERIFY(!ui->keyboardShortcuts.isPaused());
+    }
+
     void clickOutsideEndsRecordingBeyondThreePoints()
     {
         startRecording();
