@@ -15,6 +15,7 @@ using namespace std::chrono_literals;
 using platform::Alert;
 using platform::AttributeValue;
 using platform::ElementRef;
+using platform::TrustRequest;
 using platform::freedesktop::AtspiAccessibility;
 namespace AXAttribute = platform::AXAttribute;
 namespace AtspiRole = platform::freedesktop::AtspiRole;
@@ -101,6 +102,7 @@ struct RequestCase
     Alert (*expectedAlert)();  // null: the user is not asked
     int expectedEnableRequests;
     bool trustedAfter;
+    TrustRequest outcome;
 };
 
 class AtspiRequestTrust : public testing::TestWithParam<RequestCase>
@@ -114,7 +116,7 @@ TEST_P(AtspiRequestTrust, AsksOnlyWhenItCanHelpAndSwitchesOnlyOnConsent)
     AtspiAccessibility accessibility(request.answer ? user.callback() : nullptr,
                                      optionsFor(desktop.address(), request.hasXTest));
 
-    accessibility.requestTrust();
+    EXPECT_EQ(accessibility.requestTrust(), request.outcome);
 
     if (request.expectedAlert) {
         ASSERT_EQ(user.asked.size(), 1U);
@@ -132,15 +134,17 @@ TEST_P(AtspiRequestTrust, AsksOnlyWhenItCanHelpAndSwitchesOnlyOnConsent)
 INSTANTIATE_TEST_SUITE_P(
     Requests, AtspiRequestTrust,
     testing::Values(RequestCase{"ConsentSwitchesAssistiveTechnologiesOn", false, true, 0, "Turn On",
-                                &AtspiAccessibility::consentAlert, 1, true},
+                                &AtspiAccessibility::consentAlert, 1, true, TrustRequest::granted},
                     RequestCase{"DeclineChangesNothing", false, true, 1, "Not Now",
-                                &AtspiAccessibility::consentAlert, 0, false},
+                                &AtspiAccessibility::consentAlert, 0, false,
+                                TrustRequest::declined},
                     RequestCase{"AlreadyTrustedAsksNothing", true, true, 0, nullptr, nullptr, 0,
-                                true},
+                                true, TrustRequest::granted},
                     RequestCase{"WithoutXTestOnlyExplains", false, false, 0, "OK",
-                                &AtspiAccessibility::noXTestAlert, 0, false},
+                                &AtspiAccessibility::noXTestAlert, 0, false,
+                                TrustRequest::impossible},
                     RequestCase{"WithoutAWayToAskDoesNothing", false, true, std::nullopt, nullptr,
-                                nullptr, 0, false}),
+                                nullptr, 0, false, TrustRequest::declined}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Without a session bus the process is untrusted, and the switch it asks for fails aloud.
@@ -152,7 +156,8 @@ TEST(AtspiRequestTrustFailure, NoSessionBusIsUntrustedAndAFailedSwitchIsReported
     EXPECT_FALSE(accessibility.isProcessTrusted());
     OutputCapture output;
 
-    accessibility.requestTrust();
+    // The switch failed: the caller falls back to the desktop's settings.
+    EXPECT_EQ(accessibility.requestTrust(), TrustRequest::failed);
 
     ASSERT_EQ(output.lines().size(), 1U);
     EXPECT_EQ(
