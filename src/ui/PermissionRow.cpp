@@ -68,6 +68,7 @@ PermissionRow::PermissionRow(const QString& title, const QString& description, Q
     row->addLayout(text, 1);
 
     setAccessibleName(title);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     showGranted();
 }
 
