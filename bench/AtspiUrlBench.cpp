@@ -1,6 +1,6 @@
 // Warm look-ups of the current tab's URL over AT-SPI in running browsers, one look-up per
 // repetition, so the median is the median of single look-ups. The process ids come from
-// ONDREL_BENCH_FIREFOX_PID and ONDREL_BENCH_CHROMIUM_PID; tests/e2e/atspi_figures.sh starts
+// ONDREL_BENCH_FIREFOX_PID and ONDREL_BENCH_CHROMIUM_PID; bench/atspi_figures.sh starts
 // the browsers on a private desktop and runs this with 20 repetitions.
 #include "platform/freedesktop/AtspiBrowserUrl.h"
 #include "platform/x11/X11Connection.h"

@@ -1,6 +1,6 @@
 // Figures of the X11 backend on a real X server: the frontmost-application look-up made on
 // every shortcut press, and the clipboard snapshot and restore around every paste. Run it
-// through tests/e2e/x11_figures.sh, which provides the display, an active xterm and the
+// through bench/x11_figures.sh, which provides the display, an active xterm and the
 // 5 MB image.
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11Pasteboard.h"

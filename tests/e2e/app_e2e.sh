@@ -14,33 +14,10 @@ for tool in trayer xdotool xwininfo xprop zenity python3; do
   command -v "$tool" >/dev/null || { echo "app_e2e.sh: $tool is not installed" >&2; exit 69; }
 done
 
-work=$(mktemp -d /tmp/ondrel-app.XXXXXX)
-pids=()
-cleanup() {
-  local status=$?
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-  exit $status
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  for file in "$work"/*.out "$work"/*.err; do
-    [ -s "$file" ] && { echo "--- $(basename "$file")" >&2; tail -30 "$file" >&2; }
-  done
-  exit 1
-}
-# wait_until SECONDS COMMAND...: runs COMMAND until it succeeds, at most SECONDS.
-wait_until() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.1
-  done
-}
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=lib.sh
+source "$here/lib.sh"
+e2e_init "app"
 
 # Our windows a user can see, one per line: "<id> <width>x<height> <x>,<y>".
 visible_windows() {
@@ -77,13 +54,13 @@ PY
 
 trayer --edge top --align right --widthtype pixel --width 120 --height 24 --SetDockType true \
   >"$work/trayer.out" 2>&1 &
-pids+=($!)
+started+=($!)
 wait_until 10 xdotool search --name '^panel$' >/dev/null || fail "trayer did not start"
 tray=$(xdotool search --name '^panel$' | head -1)
 
 "$ondrel" >"$work/ondrel.out" 2>"$work/ondrel.err" &
 ondrel_pid=$!
-pids+=($ondrel_pid)
+started+=($ondrel_pid)
 wait_until 20 bash -c "[ \$(xwininfo -tree -id $tray | grep -c '(\"ondrel\" \"Ondrel\")') -ge 1 ]" \
   || fail "no icon docked in the tray"
 prefs="$XDG_CONFIG_HOME/Ondrel/preferences.json"
@@ -141,7 +118,7 @@ xdotool windowclose "$settings" 2>/dev/null || xdotool key --window "$settings" 
 
 zenity --entry --title "paste target" >"$work/zenity.out" 2>"$work/zenity.err" &
 zenity_pid=$!
-pids+=($zenity_pid)
+started+=($zenity_pid)
 wait_until 20 bash -c "xdotool getactivewindow getwindowpid 2>/dev/null | grep -qx $zenity_pid" \
   || fail "zenity did not come to the front"
 sleep 0.5
@@ -162,11 +139,11 @@ echo "ok - SIGTERM ends it with status 0"
 
 # --- no tray, no display -----------------------------------------------------------------------
 
-kill "${pids[0]}"  # trayer
-wait "${pids[0]}" 2>/dev/null || true
+kill "${started[0]}"  # trayer
+wait "${started[0]}" 2>/dev/null || true
 "$ondrel" >"$work/notray.out" 2>"$work/notray.err" &
 ondrel_pid=$!
-pids+=($ondrel_pid)
+started+=($ondrel_pid)
 wait_until 15 xdotool search --onlyvisible --name '^Ondrel Settings$' >/dev/null \
   || fail "without a tray the settings window did not open"
 [ "$(grep -c 'no system tray' "$work/notray.err")" = 1 ] || fail "without a tray the log does not say so once"

@@ -2,16 +2,19 @@
 # Prints the figures of the AT-SPI URL look-up: the first (cold) look-up and the median of 20
 # warm ones, in Firefox ESR and in Chromium showing a page served on 127.0.0.1.
 #
-#   run-in-desktop.sh -- atspi_figures.sh ATSPI_URL_BENCH ATSPI_PROBE
+#   tests/e2e/run-in-desktop.sh -- bench/atspi_figures.sh ATSPI_URL_BENCH ATSPI_PROBE
 set -euo pipefail
 
 bench=$1
 probe=$2
 here=$(cd "$(dirname "$0")" && pwd)
-ctl=true # atspi_lib.sh's expect_context is not used here
-# shellcheck source=atspi_lib.sh
-source "$here/atspi_lib.sh"
+# shellcheck source=../tests/e2e/lib.sh
+source "$here/../tests/e2e/lib.sh"
+e2e_init "atspi-figures"
 
+mkdir -p "$work/www"
+echo '<!doctype html><title>First page</title><h1>First</h1>' >"$work/www/first.html"
+echo '<!doctype html><title>Second page</title><h1>Second</h1>' >"$work/www/second.html"
 start_page_server
 start_firefox "$base/first.html"
 firefox_pid=${started[-1]}
@@ -19,11 +22,7 @@ poll_output 120 "url	$base/first.html" "$probe" url "$firefox_pid" >/dev/null
 start_chromium "$base/second.html"
 chromium_pid=${started[-1]}
 # Wait for the window, not the tree: the first look-up below is the cold one.
-deadline=$((SECONDS + 120))
-until xdotool search --onlyvisible --pid "$chromium_pid" >/dev/null 2>&1; do
-  [ $SECONDS -lt $deadline ] || { echo "Chromium did not show a window" >&2; exit 1; }
-  sleep 0.5
-done
+wait_until 120 xdotool search --onlyvisible --pid "$chromium_pid" || fail "Chromium showed no window"
 sleep 2
 
 # Each browser is measured while its window is the active one, as when a paste reads it.

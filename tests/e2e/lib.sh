@@ -1,0 +1,175 @@
+#!/usr/bin/env bash
+# The shell library of every end-to-end script: a work folder and clean-up of everything
+# started, waiting with deadlines, a page server that logs each request, browsers with
+# throw-away profiles, and navigation that checks it arrived. Source it, then call e2e_init.
+#
+# Scripts add the pids of what they start to `started`, and may set `probe` (atspi_probe) so
+# that navigation and failures can read the browser's address field.
+
+started=()
+probe=${probe:-}
+
+# e2e_init NAME: makes $work and the EXIT trap that stops everything started and removes it.
+e2e_init() {
+  work=$(mktemp -d "/tmp/ondrel-$1.XXXXXX")
+  trap e2e_cleanup EXIT
+}
+
+e2e_cleanup() {
+  local status=$?
+  for pid in "${started[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${started[@]}"; do wait "$pid" 2>/dev/null || true; done
+  # Chromium's helper processes may still be writing the profile for a moment after the
+  # browser itself has gone; a leftover folder must not turn a passing run into a failure.
+  rm -rf "$work" 2>/dev/null || { sleep 1; rm -rf "$work" 2>/dev/null; } || true
+  exit $status
+}
+
+# fail MESSAGE: says what went wrong, shows what the programs wrote and the address field.
+fail() {
+  echo "FAIL: $*" >&2
+  local file
+  for file in "$work"/*.out "$work"/*.err "$work"/*.log; do
+    [ -s "$file" ] && { echo "--- $(basename "$file")" >&2; tail -40 "$file" >&2; }
+  done
+  local pid
+  if [ -n "$probe" ] && pid=$(xdotool getactivewindow getwindowpid 2>/dev/null); then
+    echo "--- text fields of the active window (pid $pid)" >&2
+    "$probe" text-fields "$pid" >&2 2>/dev/null || true
+  fi
+  exit 1
+}
+
+# wait_until SECONDS COMMAND...: runs COMMAND until it succeeds, at most SECONDS.
+wait_until() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.2
+  done
+}
+
+# poll_output SECONDS TEXT COMMAND...: runs COMMAND until its output holds the line TEXT (or a
+# line ending in a tab and TEXT); prints that output, or fails with the last output.
+poll_output() {
+  local limit=$1 wanted=$2 output=""
+  shift 2
+  local deadline=$((SECONDS + limit))
+  while :; do
+    output=$("$@" 2>/dev/null || true)
+    if grep -qxF -- "$wanted" <<<"$output" || grep -qF -- "	$wanted" <<<"$output"; then
+      printf '%s\n' "$output"
+      return 0
+    fi
+    if [ $SECONDS -ge $deadline ]; then
+      echo "FAIL: after ${limit}s, '$*' printed:" >&2
+      printf '%s\n' "$output" >&2
+      return 1
+    fi
+    sleep 0.5
+  done
+}
+
+# start_page_server: serves $work/www on a free port of 127.0.0.1 and sets $port and $base.
+# Every request is logged to $work/http.log; a POST to /report appends "ms<TAB>body" to
+# $work/reports.log (pages report what they received there).
+start_page_server() {
+  mkdir -p "$work/www"
+  : >"$work/reports.log"
+  python3 - "$work/www" "$work/reports.log" >"$work/port" 2>"$work/http.log" <<'PY' &
+import functools, http.server, sys, time
+folder, reports = sys.argv[1], sys.argv[2]
+class Handler(http.server.SimpleHTTPRequestHandler):
+    def do_POST(self):
+        body = self.rfile.read(int(self.headers.get("Content-Length", 0))).decode()
+        with open(reports, "a") as log:
+            log.write("%d\t%s\n" % (time.time() * 1000, body.replace("\n", "\\n")))
+        self.send_response(204)
+        self.end_headers()
+    def log_message(self, format, *args):
+        sys.stderr.write("%s\n" % (format % args))
+        sys.stderr.flush()
+server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(Handler, directory=folder))
+print(server.server_address[1], flush=True)
+server.serve_forever()
+PY
+  started+=($!)
+  wait_until 20 test -s "$work/port" || fail "the page server did not start"
+  port=$(cat "$work/port")
+  base="http://127.0.0.1:$port"
+}
+
+# requests_for PATH: how many times the page server was asked for PATH (e.g. /second.html).
+requests_for() {
+  grep -cF "\"GET $1 " "$work/http.log" 2>/dev/null || true
+}
+
+start_firefox() {
+  mkdir -p "$work/firefox"
+  cat >"$work/firefox/user.js" <<'JS'
+user_pref("browser.shell.checkDefaultBrowser", false);
+user_pref("browser.startup.homepage_override.mstone", "ignore");
+user_pref("browser.aboutwelcome.enabled", false);
+user_pref("startup.homepage_welcome_url", "");
+user_pref("startup.homepage_welcome_url.additional", "");
+user_pref("trailhead.firstrun.didSeeAboutWelcome", true);
+user_pref("datareporting.policy.dataSubmissionEnabled", false);
+user_pref("datareporting.policy.dataSubmissionPolicyBypassNotification", true);
+user_pref("datareporting.healthreport.uploadEnabled", false);
+user_pref("toolkit.telemetry.enabled", false);
+user_pref("toolkit.telemetry.reportingpolicy.firstRun", false);
+user_pref("app.update.auto", false);
+user_pref("app.update.enabled", false);
+user_pref("app.normandy.enabled", false);
+user_pref("extensions.update.enabled", false);
+user_pref("browser.sessionstore.resume_from_crash", false);
+user_pref("browser.tabs.warnOnClose", false);
+user_pref("browser.urlbar.suggest.searches", false);
+user_pref("browser.urlbar.autoFill", false);
+JS
+  firefox-esr --no-remote --profile "$work/firefox" "$1" >"$work/browser.log" 2>&1 &
+  started+=($!)
+}
+
+start_chromium() {
+  chromium --no-sandbox --user-data-dir="$work/chromium" --no-first-run \
+    --disable-background-networking --disable-component-update --disable-sync --disable-gpu \
+    --force-renderer-accessibility "$1" >"$work/browser.log" 2>&1 &
+  started+=($!)
+}
+
+# address_field_holds URL: the active browser window shows URL in a text field (its address
+# bar) in full. Without a probe only the page server can tell, so this holds.
+address_field_holds() {
+  [ -n "$probe" ] || return 0
+  local pid
+  pid=$(xdotool getactivewindow getwindowpid 2>/dev/null) || return 1
+  "$probe" text-fields "$pid" 2>/dev/null | grep -qF -- "field	$1"
+}
+
+# navigate_to URL: loads URL (on the page server) in the active browser window. Keystrokes
+# can arrive in pieces while a browser moves its start-up focus, so the address field must
+# hold the whole URL before Return, and the server must see the request; up to three tries.
+navigate_to() {
+  local url=$1 path="/${1#http://*/}" before attempt
+  for attempt in 1 2 3; do
+    before=$(requests_for "$path")
+    xdotool key --clearmodifiers ctrl+l
+    sleep 0.3
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --clearmodifiers --delay 15 "$url"
+    if wait_until 5 address_field_holds "$url"; then
+      xdotool key --clearmodifiers Return
+      if wait_until 20 bash -c '[ "$(grep -cF "\"GET $1 " "$2")" -gt "$3" ]' _ \
+        "$path" "$work/http.log" "$before"; then
+        return 0
+      fi
+    else
+      xdotool key --clearmodifiers Escape
+    fi
+    echo "navigation to $url: attempt $attempt did not arrive; trying again" >&2
+    sleep 1
+  done
+  fail "the browser did not load $url"
+}
