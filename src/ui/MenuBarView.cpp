@@ -12,7 +12,6 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -26,18 +25,6 @@ constexpr int iconColumn = 16;
 constexpr int iconGap = 8;
 constexpr int lineIconSize = 14;
 constexpr int headerIconSize = 18;
-
-// The symbol drawn in one colour, as the panel's monochrome symbols are.
-QPixmap tintedSymbol(QStringView symbol, int size, const QColor& color, qreal pixelRatio)
-{
-    QPixmap pixmap = symbolIcon(symbol).pixmap(QSize(size, size), pixelRatio);
-    if (pixmap.isNull())
-        return pixmap;
-    QPainter painter(&pixmap);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(pixmap.rect(), color);
-    return pixmap;
-}
 
 QLabel* iconLabel(QWidget* parent)
 {
@@ -91,7 +78,7 @@ public:
 
     void paintIcon()
     {
-        m_icon->setPixmap(tintedSymbol(m_symbol, lineIconSize, toneColor(*this, TextTone::primary),
+        m_icon->setPixmap(tintedSymbol(m_symbol, toneColor(*this, TextTone::primary), lineIconSize,
                                        devicePixelRatioF()));
     }
 
@@ -210,11 +197,11 @@ void MenuBarView::redraw()
 void MenuBarView::paintIcons()
 {
     const qreal ratio = devicePixelRatioF();
-    m_headerIcon->setPixmap(tintedSymbol(u"doc.on.clipboard.fill", headerIconSize,
-                                         palette().color(QPalette::Highlight), ratio));
+    m_headerIcon->setPixmap(tintedSymbol(
+        u"doc.on.clipboard.fill", palette().color(QPalette::Highlight), headerIconSize, ratio));
     const QColor secondary = toneColor(*this, TextTone::secondary);
-    m_activeRulesIcon->setPixmap(tintedSymbol(u"list.bullet", lineIconSize, secondary, ratio));
-    m_lastMatchIcon->setPixmap(tintedSymbol(u"checkmark.circle", lineIconSize, secondary, ratio));
+    m_activeRulesIcon->setPixmap(tintedSymbol(u"list.bullet", secondary, lineIconSize, ratio));
+    m_lastMatchIcon->setPixmap(tintedSymbol(u"checkmark.circle", secondary, lineIconSize, ratio));
     for (auto* row : {m_settingsRow, m_quitRow})
         static_cast<CommandRow*>(row)->paintIcon();
 }

@@ -3,6 +3,7 @@
 #include "app/UnixSignals.h"
 
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
+#include "ui/SettingsView.h"
 
 #include "TemporaryHome.h"
 
@@ -135,6 +136,8 @@ private Q_SLOTS:
         QCOMPARE(window->size(), QSize(820, 540));
         QCOMPARE(window->minimumSize(), window->maximumSize());
         const QPoint centred = window->pos();
+        auto* view = window->findChild<ui::SettingsView*>();
+        view->setSelection(ui::SettingsView::SidebarItem::permissions());
 
         window->close();
         QVERIFY(!window->isVisible());
@@ -143,6 +146,7 @@ private Q_SLOTS:
         QCOMPARE(&f.delegate->settingsWindowController()->window(), window);
         QVERIFY(window->isVisible());
         QCOMPARE(window->pos(), centred + QPoint(40, 40));
+        QVERIFY(view->selection() == ui::SettingsView::SidebarItem::permissions());
     }
 
     // Runs without a session bus (see CMakeLists.txt): the lock in $XDG_RUNTIME_DIR decides.
