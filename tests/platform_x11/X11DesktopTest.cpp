@@ -441,6 +441,7 @@ TEST_F(X11Desktop, PasteKeystrokeReachesZenityWithExactlyControlWhileShiftAndSup
 // --- hotkeys and layout ----------------------------------------------------------------
 
 constexpr std::uint32_t kKeyV = 9;
+constexpr std::uint8_t kVPosition = 55;
 constexpr std::uint32_t kCommandShift = 0x300;
 
 TEST_F(X11Desktop, ACombinationAnotherClientHoldsFailsAndOursFiresOncePerPress)
@@ -539,8 +540,17 @@ TEST_F(X11Desktop, AfterALayoutChangeKeysKeepTheirPositionsAndTheHotkeyKeepsWork
     ASSERT_EQ(runProcess("xdotool", {"key", "super+shift+k"}).exitCode, 0);
     EXPECT_TRUE(spinUntil([&] { return presses == 1; }, 3s));
 
-    ASSERT_EQ(runProcess("setxkbmap", {"us"}).exitCode, 0);
+    // A Cyrillic group names keys by the first Latin group, else by a US keyboard.
+    ASSERT_EQ(runProcess("setxkbmap", {"ru,us", "-variant", ",dvorak"}).exitCode, 0);
+    EXPECT_TRUE(spinUntil(
+        [&] { return g_connection->keymap().keysymAt(kVPosition) == 0x6cd /* Cyrillic_em */; },
+        3s));
+    EXPECT_EQ(layout.characterForKeyCode(kKeyV), "k");
+    ASSERT_EQ(runProcess("setxkbmap", {"ru"}).exitCode, 0);
     EXPECT_TRUE(spinUntil([&] { return layout.characterForKeyCode(kKeyV) == "v"; }, 3s));
+
+    ASSERT_EQ(runProcess("setxkbmap", {"us"}).exitCode, 0);
+    EXPECT_TRUE(spinUntil([&] { return g_connection->keymap().keysymAt(kVPosition) == 0x76; }, 3s));
     ASSERT_EQ(runProcess("xdotool", {"key", "super+shift+v"}).exitCode, 0);
     EXPECT_TRUE(spinUntil([&] { return presses == 2; }, 3s));
 }

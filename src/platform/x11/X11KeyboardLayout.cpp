@@ -79,7 +79,7 @@ std::optional<std::string> X11KeyboardLayout::characterForKeyCode(std::uint32_t 
     const auto keycode = KeyCodeMap::xKeycodeForMac(keyCode);
     if (!keycode)
         return std::nullopt;
-    const auto keysym = m_connection->keymap().keysymAt(*keycode);
+    const auto keysym = m_connection->keymap().latinKeysymAt(*keycode);
     if (!keysym)
         return std::nullopt;
     return textOfKeysym(*keysym);

@@ -8,9 +8,10 @@ namespace ondrel::platform::x11 {
 
 class X11Connection;
 
-// Characters of key positions on the current XKB layout, and whether another client holds a
-// key combination. X11 keeps no list of system shortcuts: the desktop's own shortcuts are
-// simply grabs of other clients, found by trying. Main thread.
+// Characters of key positions on the current XKB layout (on a Latin one while the current
+// layout is Cyrillic, Greek and the like, so shortcuts keep the names their letters have on the
+// keys), and whether another client holds a key combination. X11 keeps no list of system shortcuts:
+// the desktop's own shortcuts are simply grabs of other clients, found by trying. Main thread.
 class X11KeyboardLayout final : public KeyboardLayout
 {
 public:

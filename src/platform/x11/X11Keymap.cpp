@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include <xkbcommon/xkbcommon-x11.h>
 #include <xkbcommon/xkbcommon.h>
@@ -12,6 +13,43 @@
 #undef explicit
 
 namespace ondrel::platform::x11 {
+
+namespace {
+
+std::optional<std::uint32_t> keysymOf(xkb_keymap* map, std::uint8_t keycode, std::uint32_t layout)
+{
+    if (!map)
+        return std::nullopt;
+    const auto layouts = xkb_keymap_num_layouts_for_key(map, keycode);
+    if (layouts == 0)
+        return std::nullopt;
+    // A key with fewer groups than the keyboard wraps the group, as the server does by default.
+    const xkb_layout_index_t keyLayout = layout % layouts;
+    const xkb_keysym_t* syms = nullptr;
+    const int count = xkb_keymap_key_get_syms_by_level(map, keycode, keyLayout, 0, &syms);
+    if (count < 1 || syms[0] == XKB_KEY_NoSymbol)
+        return std::nullopt;
+    return syms[0];
+}
+
+// Most letter keys of the group type a Latin letter. Not all: Turkish puts a dotless i on I,
+// and is a Latin layout all the same.
+bool typesLatinLetters(xkb_keymap* map, std::uint32_t layout)
+{
+    // The evdev keycodes of the three letter rows.
+    constexpr std::pair<std::uint8_t, std::uint8_t> letterRows[] = {{24, 33}, {38, 46}, {52, 58}};
+    int latin = 0;
+    for (const auto& [first, last] : letterRows) {
+        for (auto keycode = first; keycode <= last; ++keycode) {
+            const auto keysym = keysymOf(map, keycode, layout).value_or(XKB_KEY_NoSymbol);
+            latin += (keysym >= XKB_KEY_a && keysym <= XKB_KEY_z) ||
+                     (keysym >= XKB_KEY_A && keysym <= XKB_KEY_Z);
+        }
+    }
+    return latin > 13;
+}
+
+} // namespace
 
 void X11Keymap::ContextDeleter::operator()(xkb_context* context) const
 {
@@ -107,24 +145,39 @@ std::uint32_t X11Keymap::currentLayout()
 
 std::optional<std::uint32_t> X11Keymap::keysymIn(std::uint8_t keycode, std::uint32_t layout)
 {
-    auto* map = keymap();
-    if (!map)
-        return std::nullopt;
-    const auto layouts = xkb_keymap_num_layouts_for_key(map, keycode);
-    if (layouts == 0)
-        return std::nullopt;
-    // A key with fewer groups than the keyboard wraps the group, as the server does by default.
-    const xkb_layout_index_t keyLayout = layout % layouts;
-    const xkb_keysym_t* syms = nullptr;
-    const int count = xkb_keymap_key_get_syms_by_level(map, keycode, keyLayout, 0, &syms);
-    if (count < 1 || syms[0] == XKB_KEY_NoSymbol)
-        return std::nullopt;
-    return syms[0];
+    return keysymOf(keymap(), keycode, layout);
 }
 
 std::optional<std::uint32_t> X11Keymap::keysymAt(std::uint8_t keycode)
 {
     return keysymIn(keycode, currentLayout());
+}
+
+xkb_keymap* X11Keymap::usKeymap()
+{
+    if (!m_usKeymap && m_context) {
+        const xkb_rule_names names{nullptr, nullptr, "us", nullptr, nullptr};
+        m_usKeymap.reset(
+            xkb_keymap_new_from_names(m_context.get(), &names, XKB_KEYMAP_COMPILE_NO_FLAGS));
+    }
+    return m_usKeymap.get();
+}
+
+std::optional<std::uint32_t> X11Keymap::latinKeysymAt(std::uint8_t keycode)
+{
+    auto* map = keymap();
+    if (!map)
+        return std::nullopt;
+    const auto current = currentLayout();
+    if (typesLatinLetters(map, current))
+        return keysymIn(keycode, current);
+    for (xkb_layout_index_t layout = 0; layout < xkb_keymap_num_layouts(map); ++layout) {
+        if (typesLatinLetters(map, layout))
+            return keysymIn(keycode, layout);
+    }
+    // A keyboard with no Latin group at all (Russian alone): its keys still sit where a US
+    // keyboard's do.
+    return keysymOf(usKeymap(), keycode, 0);
 }
 
 std::optional<std::uint8_t> X11Keymap::keycodeForKeysym(std::uint32_t keysym)

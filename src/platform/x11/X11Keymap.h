@@ -34,6 +34,9 @@ public:
     std::uint32_t currentLayout();
     /// The keysym on the key's first level in the current group, without modifiers.
     std::optional<std::uint32_t> keysymAt(std::uint8_t keycode);
+    /// The same in the group shortcuts are named by: the current one when it types Latin
+    /// letters, else the first group that does, else a US layout.
+    std::optional<std::uint32_t> latinKeysymAt(std::uint8_t keycode);
     /// The lowest keycode whose first level in the current group is keysym.
     std::optional<std::uint8_t> keycodeForKeysym(std::uint32_t keysym);
     /// The modifier map (which keycodes set which modifier bit).
@@ -43,6 +46,7 @@ public:
 
 private:
     xkb_keymap* keymap();
+    xkb_keymap* usKeymap();
     std::optional<std::uint32_t> keysymIn(std::uint8_t keycode, std::uint32_t layout);
 
     struct ContextDeleter
@@ -59,6 +63,7 @@ private:
     std::uint8_t m_firstEvent = 0;
     std::unique_ptr<xkb_context, ContextDeleter> m_context;
     std::unique_ptr<xkb_keymap, KeymapDeleter> m_keymap;
+    std::unique_ptr<xkb_keymap, KeymapDeleter> m_usKeymap;
     std::optional<ModifierMap> m_modifierMap;
     std::optional<ModifierRoles> m_roles;
 };
