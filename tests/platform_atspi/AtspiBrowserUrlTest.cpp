@@ -122,6 +122,25 @@ INSTANTIATE_TEST_SUITE_P(Chromium, AtspiBrowserUrlWindowChoice,
                                                       "https://only.example/"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A Flatpak browser is registered under its bus proxy's pid: then the application is the one
+// whose active window bears the active X window's title, and only when just one does.
+TEST(AtspiBrowserUrl, WithoutItsPidTheBrowserIsFoundByItsActiveWindowsTitle)
+{
+    FakeAtspiDesktop desktop;
+    desktop.addApplication(trees::chromium(
+        {{QStringLiteral("Docs - Chromium"), QStringLiteral("https://docs.example/")}}));
+    desktop.addApplication(trees::firefox());
+    const auto urlUnder = [&](std::string title) {
+        AtspiBrowserUrl browserUrl(optionsFor(desktop.address(), std::move(title)));
+        return browserUrl.currentURL(ownPid() + 1, "org.mozilla.firefox");
+    };
+
+    EXPECT_EQ(urlUnder("Page — Mozilla Firefox"), "https://example.org/page?q=1#top");
+    EXPECT_EQ(urlUnder("Terminal"), std::nullopt);
+    desktop.addApplication(trees::firefox(QStringLiteral("https://twin.example/")));
+    EXPECT_EQ(urlUnder("Page — Mozilla Firefox"), std::nullopt);
+}
+
 struct DocumentAttributes
 {
     const char* name;

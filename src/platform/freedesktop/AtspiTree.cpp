@@ -24,6 +24,35 @@ std::vector<AtspiObject> AtspiTree::applicationsOf(std::int64_t processId,
             found.push_back(application);
         }
     }
+    if (found.empty()) {
+        if (auto application = applicationInFront(*applications, deadline)) {
+            found.push_back(*application);
+        }
+    }
+    return found;
+}
+
+std::optional<AtspiObject>
+AtspiTree::applicationInFront(const std::vector<AtspiObject>& applications,
+                              const AtspiDeadline& deadline)
+{
+    const auto title = m_activeWindowTitle ? m_activeWindowTitle() : std::nullopt;
+    if (!title || title->empty()) {
+        return std::nullopt;
+    }
+    const auto wanted = QString::fromStdString(*title);
+    std::optional<AtspiObject> found;
+    for (const auto& application : applications) {
+        const auto window = activeWindow(application, deadline);
+        if (!window || m_bus.name(*window, deadline) != wanted) {
+            continue;
+        }
+        // Two windows of one title (two browsers on the same page): either could be in front.
+        if (found) {
+            return std::nullopt;
+        }
+        found = application;
+    }
     return found;
 }
 

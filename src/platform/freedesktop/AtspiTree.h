@@ -20,7 +20,9 @@ public:
     /// activeWindowTitle tells which window the desktop considers active (may yield none).
     AtspiTree(AtspiBus& bus, TitleSource activeWindowTitle);
 
-    /// The registered applications that belong to this process, in registry order.
+    /// The registered applications that belong to this process, in registry order; where none
+    /// does, the one application whose active window bears the active window's title, if just
+    /// one does (a sandboxed application reaches the bus through a proxy, under another pid).
     std::vector<AtspiObject> applicationsOf(std::int64_t processId, const AtspiDeadline& deadline);
     /// Chromium builds its tree only once somebody reads the application's attributes.
     void wake(const AtspiObject& application, const AtspiDeadline& deadline);
@@ -40,6 +42,8 @@ public:
     static constexpr int documentLimit = 8;
 
 private:
+    std::optional<AtspiObject> applicationInFront(const std::vector<AtspiObject>& applications,
+                                                  const AtspiDeadline& deadline);
     std::optional<std::string> urlOf(const AtspiObject& document, const AtspiDeadline& deadline);
     std::optional<std::string> walkForDocument(const AtspiObject& window,
                                                const AtspiDeadline& deadline);
