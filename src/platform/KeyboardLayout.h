@@ -52,7 +52,8 @@ struct KeyStroke
 class KeyboardLayout : public Service
 {
 public:
-    /// The text the key with this macOS virtual key code types on the current layout, unmodified.
+    /// The text the key with this macOS virtual key code types, unmodified, on the current layout
+    /// or, when that one is not Latin (Russian, Greek), on a Latin one.
     virtual std::optional<std::string> characterForKeyCode(std::uint32_t keyCode) = 0;
     /// The system-wide shortcuts the platform lists; possibly empty.
     virtual std::vector<SystemShortcut> systemShortcuts() = 0;

@@ -11,8 +11,9 @@
 
 namespace ondrel::platform::freedesktop {
 
-// The current tab's URL read over AT-SPI: the browser's application (by process id), its
-// active window, the showing web document, and that document's URL attribute.
+// The current tab's URL read over AT-SPI: the browser's application (by process id, else by
+// its active window's title), its active window, the showing web document, and that
+// document's URL attribute.
 class AtspiBrowserUrl final : public BrowserUrl
 {
 public:
