@@ -14,6 +14,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # end-to-end tests: a real X server and programs we did not write
   xvfb x11-utils x11-xkb-utils openbox trayer xdotool xclip xterm zenity dbus dbus-x11 at-spi2-core firefox-esr chromium python3
+  # acceptance tests: a clipboard manager from Debian, and Debian's AT-SPI bindings to read windows
+  copyq python3-pyatspi
 )
 
 missing=()
