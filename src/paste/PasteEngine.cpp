@@ -157,6 +157,9 @@ PasteboardItem PasteEngine::contentItem(const std::string& content,
     if (contentType == rules::RuleContentType::plainText)
         return {textEntry(platform::PasteboardType::string, content)};
     PasteboardItem item{textEntry(platform::PasteboardType::rtf, content)};
+    // Browsers and most toolkits on Linux take formatted text only as HTML.
+    if (const std::optional<std::string> html = RtfReader::html(content))
+        item.push_back(textEntry(platform::PasteboardType::html, *html));
     if (const std::optional<std::string> text = RtfReader::plainText(content))
         item.push_back(textEntry(platform::PasteboardType::string, *text));
     return item;

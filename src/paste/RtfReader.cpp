@@ -100,11 +100,33 @@ void appendCodePoint(std::string& out, UChar32 c)
     out.append(buffer.data(), static_cast<std::size_t>(length));
 }
 
+// Character formatting that survives into HTML, as bits.
+enum Style : unsigned
+{
+    bold = 1,
+    italic = 2,
+    underline = 4,
+};
+
 struct GroupState
 {
     int fallbackCount = 1; // \ucN: characters that follow \uN for readers without Unicode
     bool skipped = false;  // inside a destination that is not body text
     bool hidden = false;   // \v: hidden text
+    unsigned style = 0;
+};
+
+// From `offset` in the text on, characters carry `style`.
+struct StyleMark
+{
+    std::size_t offset;
+    unsigned style;
+};
+
+struct Document
+{
+    std::string text;
+    std::vector<StyleMark> marks;
 };
 
 class Parser
@@ -112,7 +134,7 @@ class Parser
 public:
     explicit Parser(std::string_view input) : m_in(input) { useCodePage(defaultCodePage); }
 
-    std::optional<std::string> run()
+    std::optional<Document> run()
     {
         while (m_pos < m_in.size()) {
             const char c = m_in[m_pos++];
@@ -162,14 +184,50 @@ private:
         m_fallbackToSkip = 0;
         if (!m_groups.empty())
             m_groups.pop_back();
-        return !m_groups.empty();
+        if (m_groups.empty())
+            return false;
+        markStyle();
+        return true;
     }
 
-    std::string finish()
+    Document finish()
     {
         flushBytes();
         flushSurrogate();
-        return std::move(m_out);
+        return {std::move(m_out), std::move(m_marks)};
+    }
+
+    // Text from here on is written in the current group's style.
+    void markStyle()
+    {
+        const unsigned style = state().style;
+        if (!m_marks.empty() && m_marks.back().offset == m_out.size())
+            m_marks.back().style = style;
+        else if ((m_marks.empty() ? 0U : m_marks.back().style) != style)
+            m_marks.push_back({m_out.size(), style});
+    }
+
+    // \b, \i, \ul and their switches: on without a parameter, off with 0.
+    bool styleWord(std::string_view word, std::optional<long long> parameter)
+    {
+        unsigned bit = 0;
+        bool on = parameter.value_or(1) != 0;
+        if (word == "b")
+            bit = bold;
+        else if (word == "i")
+            bit = italic;
+        else if (word == "ul")
+            bit = underline;
+        else if (word == "ulnone")
+            bit = underline, on = false;
+        else if (word != "plain")
+            return false;
+        flushBytes();
+        flushSurrogate();
+        unsigned& style = state().style;
+        style = word == "plain" ? 0U : on ? (style | bit) : (style & ~bit);
+        markStyle();
+        return true;
     }
 
     bool emitting() { return !m_groups.empty() && !state().skipped && !state().hidden; }
@@ -293,6 +351,8 @@ private:
             state().hidden = parameter.value_or(1) != 0;
             return;
         }
+        if (styleWord(word, parameter))
+            return;
         if (word == "ansicpg" && parameter) {
             useCodePage(static_cast<int>(std::clamp(*parameter, 0LL, 100000LL)));
             return;
@@ -461,21 +521,90 @@ private:
     std::size_t m_pos = 0;
     std::vector<GroupState> m_groups;
     std::string m_out;
+    std::vector<StyleMark> m_marks;
     std::string m_pendingBytes;
     ConverterPtr m_converter;
     int m_fallbackToSkip = 0;
     char16_t m_highSurrogate = 0;
 };
 
-} // namespace
-
-std::optional<std::string> RtfReader::plainText(std::string_view rtf)
+std::optional<Document> read(std::string_view rtf)
 {
     const std::size_t start = rtf.find_first_not_of(" \t\r\n");
     if (start == std::string_view::npos || rtf.substr(start, 5) != "{\\rtf")
         return std::nullopt;
     Parser parser(rtf.substr(start));
     return parser.run();
+}
+
+void appendEscaped(std::string& html, std::string_view text)
+{
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            html += "&amp;";
+            break;
+        case '<':
+            html += "&lt;";
+            break;
+        case '>':
+            html += "&gt;";
+            break;
+        case '"':
+            html += "&quot;";
+            break;
+        case '\n':
+            html += "<br>";
+            break;
+        default:
+            html.push_back(c);
+            break;
+        }
+    }
+}
+
+void appendStyled(std::string& html, std::string_view text, unsigned style)
+{
+    if (text.empty())
+        return;
+    constexpr std::pair<unsigned, std::string_view> tags[] = {
+        {bold, "b"}, {italic, "i"}, {underline, "u"}};
+    for (const auto& [bit, tag] : tags)
+        if (style & bit)
+            html.append("<").append(tag).append(">");
+    appendEscaped(html, text);
+    for (auto it = std::rbegin(tags); it != std::rend(tags); ++it)
+        if (style & it->first)
+            html.append("</").append(it->second).append(">");
+}
+
+} // namespace
+
+std::optional<std::string> RtfReader::plainText(std::string_view rtf)
+{
+    std::optional<Document> document = read(rtf);
+    if (!document)
+        return std::nullopt;
+    return std::move(document->text);
+}
+
+std::optional<std::string> RtfReader::html(std::string_view rtf)
+{
+    const std::optional<Document> document = read(rtf);
+    if (!document)
+        return std::nullopt;
+    // Receivers guess the encoding of HTML on the clipboard unless it is named.
+    std::string html = "<meta charset=\"utf-8\">";
+    std::size_t from = 0;
+    unsigned style = 0;
+    for (const StyleMark& mark : document->marks) {
+        appendStyled(html, std::string_view(document->text).substr(from, mark.offset - from),
+                     style);
+        from = mark.offset;
+        style = mark.style;
+    }
+    appendStyled(html, std::string_view(document->text).substr(from), style);
+    return html;
 }
 
 } // namespace ondrel::paste

@@ -18,6 +18,9 @@ public:
 
     /// The document's plain text in UTF-8, or none when rtf is not an RTF document.
     static std::optional<std::string> plainText(std::string_view rtf);
+    /// The same text as an HTML fragment in UTF-8 that keeps bold, italic and underline, for
+    /// receivers that read formatted text only as HTML (browsers); none when not RTF.
+    static std::optional<std::string> html(std::string_view rtf);
 };
 
 } // namespace ondrel::paste

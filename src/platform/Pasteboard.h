@@ -26,6 +26,7 @@ using PasteboardItem = std::vector<PasteboardEntry>;
 namespace PasteboardType {
 inline constexpr std::string_view string = "text/plain;charset=utf-8";
 inline constexpr std::string_view rtf = "text/rtf";
+inline constexpr std::string_view html = "text/html";
 } // namespace PasteboardType
 
 // The general pasteboard (the CLIPBOARD selection on X11).

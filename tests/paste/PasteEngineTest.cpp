@@ -18,6 +18,7 @@ namespace {
 
 const std::string plainType(ondrel::platform::PasteboardType::string);
 const std::string rtfType(ondrel::platform::PasteboardType::rtf);
+const std::string htmlType(ondrel::platform::PasteboardType::html);
 
 PasteboardEntry entry(const std::string& type, std::string_view text)
 {
@@ -136,6 +137,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 RuleContentType::richText,
                                 "{\\rtf1\\ansi {\\b Bold}\\par x}",
                                 {entry(rtfType, "{\\rtf1\\ansi {\\b Bold}\\par x}"),
+                                 entry(htmlType, "<meta charset=\"utf-8\"><b>Bold</b><br>x"),
                                  entry(plainType, "Bold\nx")}},
                     ContentCase{"rejected_rtf",
                                 RuleContentType::richText,

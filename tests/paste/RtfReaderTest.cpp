@@ -144,6 +144,41 @@ f})",
         return name;
     });
 
+struct HtmlCase
+{
+    const char* name;
+    std::string rtf;
+    std::optional<std::string> html;
+};
+
+void PrintTo(const HtmlCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class RtfHtmlTable : public testing::TestWithParam<HtmlCase>
+{};
+
+TEST_P(RtfHtmlTable, KeepsCharacterFormatting)
+{
+    EXPECT_EQ(RtfReader::html(GetParam().rtf), GetParam().html);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, RtfHtmlTable,
+    testing::Values(
+        HtmlCase{"switches", textEditDocument,
+                 "<meta charset=\"utf-8\"><b>Dear customer,<br></b>thank you for your "
+                 "<i>order</i>.<br>Kind regards"},
+        HtmlCase{
+            "groups_plain_and_markup_characters",
+            R"({\rtf1 {\b\i a<b} {\ul u&\ulnone n}\b x\plain "y"})",
+            "<meta charset=\"utf-8\"><b><i>a&lt;b</i></b> <u>u&amp;</u>n<b>x</b>&quot;y&quot;"},
+        HtmlCase{"code_page_byte_before_switch", R"({\rtf1\ansi\b caf\'e9\b0 !})",
+                 "<meta charset=\"utf-8\"><b>caf\u00e9</b>!"},
+        HtmlCase{"not_rtf", "<b>html</b>", std::nullopt}),
+    [](const testing::TestParamInfo<HtmlCase>& info) { return std::string(info.param.name); });
+
 TEST(RtfReader, NestingWithinTheBoundIsRead)
 {
     const int depth = RtfReader::maximumNestingDepth - 1;
