@@ -12,7 +12,7 @@ import json, os, sys, uuid
 rules = [{"id": str(uuid.uuid4()).upper(), "name": "Everywhere", "bundleID": "*",
           "appDisplayName": "Any Application", "content": "kill test", "contentType": "plainText",
           "urlMatchMode": "domain", "isEnabled": True, "createdAt": "2024-01-02T03:04:05Z"}]
-for i in range(2000):
+for i in range(1000):
     rules.append({"id": str(uuid.uuid4()).upper(), "name": "Padding %d" % i,
                   "bundleID": "org.example.app%d" % i, "appDisplayName": "App %d" % i,
                   "content": "x" * 5000, "contentType": "plainText", "urlMatchMode": "domain",
