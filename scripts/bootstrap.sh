@@ -14,8 +14,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # end-to-end tests: a real X server and programs we did not write
   xvfb x11-utils x11-xkb-utils openbox trayer xdotool xclip xterm zenity dbus dbus-x11 at-spi2-core firefox-esr chromium python3
-  # acceptance tests: a clipboard manager from Debian, and Debian's AT-SPI bindings to read windows
-  copyq python3-pyatspi
+  # acceptance tests: a clipboard manager, Debian's AT-SPI bindings to read windows, and what
+  # openbox's XDG autostart runner needs
+  copyq python3-pyatspi python3-xdg
 )
 
 missing=()

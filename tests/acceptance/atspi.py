@@ -3,7 +3,10 @@
 
   atspi.py lines PID            one line per showing element: role, name, text, states
   atspi.py find PID ROLE NAME   "X Y" of the centre of the first showing element with this role
-                                and name (exit 1 when there is none), for xdotool to click
+                                ("*": any) and name (exit 1 when there is none), for xdotool
+  atspi.py find-like PID ROLE TEXT   the same for the first whose name contains TEXT, any case
+  atspi.py shown PID SECONDS    waits for a window of PID to be shown (popups included, which
+                                are not among the application's children) and prints its lines
 """
 import sys
 
@@ -60,19 +63,60 @@ def line(element):
                       flags])
 
 
+def shown(pid, seconds):
+    """Lines of the first window PID shows within seconds, as a screen reader learns of it."""
+    from gi.repository import GLib
+
+    found = []
+
+    def on_event(event):
+        try:
+            source = event.source
+            if event.detail1 != 1 or source.get_process_id() != pid or found:
+                return
+            # Up to the window: its parent is the application, though the application does not
+            # list a popup among its children.
+            window = source
+            for _ in range(60):
+                parent = window.parent
+                if parent is None or parent.getRoleName() == "application":
+                    break
+                window = parent
+            found.extend(line(element) for element in walk(window))
+            if found:
+                pyatspi.Registry.stop()
+        except Exception:
+            return
+
+    pyatspi.Registry.registerEventListener(on_event, "object:state-changed:showing")
+    GLib.timeout_add(int(seconds * 1000), lambda: pyatspi.Registry.stop())
+    print("listening", flush=True)
+    pyatspi.Registry.start()
+    for text in found:
+        print(text)
+    return 0 if found else 1
+
+
 def main(argv):
     if len(argv) < 3:
         sys.exit(__doc__)
     command, pid = argv[1], int(argv[2])
+    if command == "shown" and len(argv) == 4:
+        return shown(pid, float(argv[3]))
     app = application(pid)
     if command == "lines":
         for element in walk(app):
             print(line(element))
         return 0
-    if command == "find" and len(argv) == 5:
+    if command in ("find", "find-like") and len(argv) == 5:
         role, name = argv[3], argv[4]
         for element in walk(app):
-            if element.getRoleName() == role and (element.name or "") == name:
+            found = element.name or ""
+            if command == "find-like":
+                same = name.casefold() in found.casefold()
+            else:
+                same = found == name
+            if role in ("*", element.getRoleName()) and same:
                 extents = element.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
                 print(extents.x + extents.width // 2, extents.y + extents.height // 2)
                 return 0

@@ -250,3 +250,57 @@ click_page() {
   eval "$(xdotool getwindowgeometry --shell "$window")"
   xdotool mousemove --window "$window" $((WIDTH / 2)) $((HEIGHT * 2 / 3)) click 1
 }
+
+# --- Ondrel's own windows, read through AT-SPI and used with the mouse and keyboard -------------
+
+# open_settings: a second launch brings up the running Ondrel's settings window.
+open_settings() {
+  "$ondrel" >>"$work/second.out" 2>&1 || fail "a second launch failed"
+  wait_until 20 xdotool search --onlyvisible --name '^Ondrel Settings$' >/dev/null ||
+    fail "the settings window did not open"
+  settings_window=$(xdotool search --onlyvisible --name '^Ondrel Settings$' | head -1)
+  xdotool windowactivate --sync "$settings_window" 2>/dev/null || true
+  # The window's widgets reach the AT-SPI bus a moment after it maps.
+  wait_until 30 has_element "" "" || fail "the settings window is not on the AT-SPI bus"
+}
+
+# has_element ROLE NAME: a showing element of Ondrel's with this role and name (any when empty).
+has_element() {
+  if [ -z "$1" ]; then
+    [ -n "$("$syspython" "$here/atspi.py" lines "$ondrel_pid" 2>/dev/null)" ]
+  else
+    "$syspython" "$here/atspi.py" find "$ondrel_pid" "$1" "$2" >/dev/null 2>&1
+  fi
+}
+
+# click ROLE NAME: a real mouse click in the middle of Ondrel's element.
+click() {
+  local at
+  wait_until 10 has_element "$1" "$2" || fail "no $1 \"$2\" in Ondrel's windows: $(ui_lines | cut -f1,2 | tr '\t\n' ': ')"
+  at=$("$syspython" "$here/atspi.py" find "$ondrel_pid" "$1" "$2")
+  # shellcheck disable=SC2086
+  xdotool mousemove $at click 1
+  sleep 0.3
+}
+
+# ui_lines: every showing element of Ondrel's: role, name, text, states (tab-separated).
+ui_lines() { "$syspython" "$here/atspi.py" lines "$ondrel_pid" 2>/dev/null; }
+
+# ui_shows ROLE NAME: Ondrel shows this element now (for wait_until).
+ui_shows() { has_element "$1" "$2"; }
+
+# element_states ROLE NAME: the states of the first such element ("checked,enabled", ...).
+element_states() { ui_lines | awk -F'\t' -v r="$1" -v n="$2" '$1 == r && $2 == n {print $4; exit}'; }
+
+# panel_lines: clicks the tray icon and prints the panel's elements as a screen reader learns of
+# them (a popup is announced when shown; it is not among the application's windows).
+panel_lines() {
+  "$syspython" "$here/atspi.py" shown "$ondrel_pid" 10 >"$work/panel.txt" 2>&1 &
+  local listener=$!
+  wait_until 10 grep -q '^listening$' "$work/panel.txt" || fail "the AT-SPI listener did not start"
+  local icon
+  icon=$(xwininfo -tree -id "$tray" | awk '/"ondrel" "Ondrel"/ {print $1; exit}')
+  xdotool mousemove --window "$icon" 5 5 click 1
+  wait "$listener" || fail "no panel was shown: $(cat "$work/panel.txt")"
+  grep -v '^listening$' "$work/panel.txt"
+}
