@@ -32,6 +32,7 @@ void AppDelegate::applicationDidFinishLaunching()
     QApplication::setQuitOnLastWindowClosed(false);
     // 2.-4. The long-lived objects, each once, in this order.
     m_ruleStore = std::make_unique<rules::RuleStore>();
+    tellOfRejectedRulesFile();
     m_permissionManager =
         std::make_unique<paste::PermissionManager>(paste::PermissionManager::Services{
             *m_platform->executor, *m_platform->accessibility, *m_platform->alerts, {}});
@@ -61,6 +62,19 @@ void AppDelegate::applicationDidFinishLaunching()
     // 8. May show a modal alert; launch ends when it is answered.
     m_permissionManager->promptForAccessibilityIfNeeded();
     qCDebug(appLog) << "launched";
+}
+
+// Starting with no rules would otherwise look as if the user's rules were gone.
+void AppDelegate::tellOfRejectedRulesFile()
+{
+    const std::optional<std::string> keptAs = m_ruleStore->rejectedFileKeptAs();
+    if (!keptAs)
+        return;
+    m_platform->userNotifications->deliver(
+        rejectedRulesNotification, "Ondrel could not read your rules",
+        "Ondrel started with no rules. Your rules file is left as it is until you change a "
+        "rule; then Ondrel keeps it beside the new one as " +
+            *keptAs + ".");
 }
 
 void AppDelegate::checkTray()

@@ -23,6 +23,8 @@ public:
     /// How long launch waits for a tray to appear (a session still starting its panel)
     /// before it opens the settings window instead.
     static constexpr int trayGracePeriodMs = 3000;
+    /// Identifier of the notification that the rules file could not be read.
+    static constexpr const char* rejectedRulesNotification = "rules-file-rejected";
 
     /// Runs on platform; quit is what "Quit Ondrel" and SIGTERM do (ends the event loop).
     AppDelegate(std::unique_ptr<platform::Platform> platform, std::function<void()> quit);
@@ -46,6 +48,7 @@ public:
 
 private:
     void checkTray();
+    void tellOfRejectedRulesFile();
 
     std::unique_ptr<platform::Platform> m_platform;
     std::function<void()> m_quit;

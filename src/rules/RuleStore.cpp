@@ -99,8 +99,7 @@ void RuleStore::loadRules()
     }
     // The next save would replace the user's file with an empty list; keep its content.
     m_rejectedSuffix = ".rejected-" + compactTime(m_clock());
-    logLoadFailure(description + " (the file will be kept as " +
-                   FileAccess::followLinks(m_storagePath).filename().string() + *m_rejectedSuffix +
+    logLoadFailure(description + " (the file will be kept as " + *rejectedFileKeptAs() +
                    " before the next save)");
 }
 
@@ -157,6 +156,13 @@ void RuleStore::markRuleUsed(const Rule& rule)
     const TimePoint now = m_clock();
     change([&] { it->lastUsedAt = now; });
     save();
+}
+
+std::optional<std::string> RuleStore::rejectedFileKeptAs() const
+{
+    if (!m_rejectedSuffix)
+        return std::nullopt;
+    return FileAccess::followLinks(m_storagePath).filename().string() + *m_rejectedSuffix;
 }
 
 std::optional<std::string> RuleStore::keepRejectedFile()

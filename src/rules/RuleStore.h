@@ -33,6 +33,9 @@ public:
     const std::vector<Rule>& rules() const { return m_rules; }
     /// The rules file this store reads and writes.
     const std::filesystem::path& storagePath() const { return m_storagePath; }
+    /// The file name under which the rules file that could not be read is kept at the first
+    /// save; none when it was read, or is already kept.
+    std::optional<std::string> rejectedFileKeptAs() const;
 
     /// Replaces the rule at index without saving (the editor saves through updateRule);
     /// false and no change for an index past the end.

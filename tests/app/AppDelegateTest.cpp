@@ -14,6 +14,8 @@
 #include <QMenu>
 #include <QTest>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
 
 using namespace ondrel;
@@ -83,6 +85,19 @@ private Q_SLOTS:
         QVERIFY(trayBuilt);
         QVERIFY(shortcutGrabbed);
         QVERIFY(f.fakes.preferences().contains("KeyboardShortcuts_ondrel"));
+    }
+
+    void unreadableRulesFileIsToldOnceNamingTheKeptCopy()
+    {
+        Fixture f;
+        const auto rulesFile = f.home.dataHome() / "Ondrel" / "rules.json";
+        std::filesystem::create_directories(rulesFile.parent_path());
+        std::ofstream(rulesFile) << R"({"version":1,"rules":[{"id":)";
+        f.delegate->applicationDidFinishLaunching();
+        const auto& delivered = f.fakes.userNotifications().delivered();
+        QCOMPARE(delivered.size(), std::size_t{1});
+        QCOMPARE(delivered[0].identifier, std::string(app::AppDelegate::rejectedRulesNotification));
+        QVERIFY(delivered[0].body.find("rules.json.rejected-") != std::string::npos);
     }
 
     void menuHasSettingsAndQuitWithTheirShortcuts()
