@@ -12,7 +12,6 @@ shift 2
 for tool in trayer xdotool xwininfo xclip zenity; do
   command -v "$tool" >/dev/null || { echo "$0: $tool is not installed" >&2; exit 69; }
 done
-export ONDREL_PLATFORM=linux
 here=$(dirname "$(realpath "${BASH_SOURCE[0]}")")
 # Debian's interpreter: the AT-SPI bindings are Debian packages.
 syspython=/usr/bin/python3
