@@ -8,7 +8,7 @@ write_rules "$(rule "Zenity" "wmclass:Zenity" "$text")"
 start_ondrel
 open_settings
 click "list item" "General"
-click "*" "Smart Paste hotkey"
+click "text" "Smart Paste hotkey"
 xdotool key super+alt+v
 # Super+Alt+V in the stored form: key V (9) with the Command (256) and Option (2048) bits.
 wait_until 10 grep -q '"KeyboardShortcuts_ondrel": "{\\"carbonKeyCode\\":9,\\"carbonModifiers\\":2304}"' "$prefs_file" ||
