@@ -1,9 +1,11 @@
 #include "UiTestContext.h"
 
+#include "ui/ApplicationIcons.h"
 #include "ui/RuleEditorView.h"
 #include "ui/RuleSidebarRow.h"
 #include "ui/SettingsView.h"
 
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -181,6 +183,46 @@ private Q_SLOTS:
             QCOMPARE(sidebarTexts(view).mid(1, 2),
                      (QStringList{"First | Any App", "Third | Any App"}));
         }
+    }
+
+    void applicationIcon_data()
+    {
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<QString>("expected"); // which picture the row gets
+        QTest::newRow("running and installed") << true << true << "running";
+        QTest::newRow("installed, not running") << false << true << "installed";
+        QTest::newRow("neither") << false << false << "none";
+    }
+
+    void applicationIcon()
+    {
+        QFETCH(bool, running);
+        QFETCH(bool, installed);
+        QFETCH(QString, expected);
+        test::UiTestContext app;
+        const auto picture = [&](const char* name, Qt::GlobalColor color) {
+            QImage image(16, 16, QImage::Format_ARGB32);
+            image.fill(color);
+            const auto path = app.home.root() / name;
+            image.save(QString::fromStdString(path.string()));
+            return path.string();
+        };
+        auto& workspace = app.fake.workspace();
+        if (running)
+            workspace.addRunningApplication({"org.example.App", 1, "App",
+                                             platform::ActivationPolicy::regular,
+                                             picture("running.png", Qt::red)});
+        if (installed)
+            workspace.addInstalledApplication(
+                {"org.example.App", "App", picture("installed.png", Qt::blue)});
+        ui::ApplicationIcons icons(workspace);
+        const QIcon icon = icons.iconFor("org.example.App");
+        const QColor seen = icon.isNull() ? QColor() : icon.pixmap(16).toImage().pixelColor(8, 8);
+        const QString source = seen == QColor(Qt::red)    ? "running"
+                               : seen == QColor(Qt::blue) ? "installed"
+                                                          : "none";
+        QCOMPARE(source, expected);
     }
 
     void rowSubtitle_data()

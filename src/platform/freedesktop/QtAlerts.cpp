@@ -1,6 +1,7 @@
 #include "QtAlerts.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -68,13 +69,17 @@ int QtAlerts::runSheet(const Alert& alert, WindowHandle window)
 
 std::optional<std::string> QtAlerts::chooseApplication(const std::string& folder)
 {
-    const QString path = QFileDialog::getOpenFileName(
-        nullptr, QStringLiteral("Choose an Application"), QString::fromStdString(folder),
-        QStringLiteral("Applications (*.desktop)"));
-    if (path.isEmpty()) {
+    // Over the window that asked (the application picker), so it stays in front of it.
+    QFileDialog dialog(QApplication::activeWindow(), QStringLiteral("Choose an application"),
+                       QString::fromStdString(folder), QStringLiteral("Applications (*.desktop)"));
+    dialog.setObjectName(QStringLiteral("applicationChooser"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Select"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return path.toStdString();
+    return dialog.selectedFiles().front().toStdString();
 }
 
 } // namespace ondrel::platform::freedesktop
