@@ -126,7 +126,8 @@ void HotkeyCoordinator::performSmartPaste(std::function<void()> done)
                 self->setLastMatchedRuleName(matched.name);
                 self->endSmartPaste(std::move(done));
             };
-            self->m_pasteEngine.paste(matched.content, matched.contentType, std::move(finished));
+            self->m_pasteEngine.paste(matched.content, matched.contentType, context.bundleID,
+                                      std::move(finished));
         });
 }
 

@@ -2,6 +2,8 @@
 
 #include "RtfReader.h"
 
+#include "platform/TerminalApps.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -37,15 +39,18 @@ PasteEngine::PasteEngine(Services services)
 PasteEngine::~PasteEngine()
 {
     m_pasteboard.setContentRequestedHandler({});
+    // A copy made since our write is newer than anything we hold: it stays.
+    const bool owned = !m_runs.empty() && m_pasteboard.ownsLastWrite();
     // The earliest paste's snapshot holds what the user had; restore it last so that it stays.
     for (auto run = m_runs.rbegin(); run != m_runs.rend(); ++run) {
         m_executor.cancel((*run)->timer);
-        restorePasteboard((*run)->snapshot);
+        if (owned)
+            restorePasteboard((*run)->snapshot);
     }
 }
 
 void PasteEngine::paste(const std::string& content, rules::RuleContentType contentType,
-                        std::function<void()> done)
+                        const std::string& targetApp, std::function<void()> done)
 {
     if (!m_accessibility.isProcessTrusted()) {
         postAccessibilityNotification();
@@ -55,6 +60,14 @@ void PasteEngine::paste(const std::string& content, rules::RuleContentType conte
 
     auto run = std::make_shared<Run>();
     run->snapshot = snapshotPasteboard();
+    // An owner that never answered has nothing we could keep, so the paste goes ahead; one that
+    // stopped partway still holds the user's clipboard, which taking it now would lose.
+    if (m_pasteboard.lastRead() == platform::PasteboardRead::interrupted) {
+        postUnsafeNotification();
+        done();
+        return;
+    }
+    run->keystroke = keystrokeFor(targetApp);
     run->done = std::move(done);
 
     m_pasteboard.clearContents();
@@ -72,7 +85,7 @@ void PasteEngine::paste(const std::string& content, rules::RuleContentType conte
 
 void PasteEngine::postKeystroke(const RunPtr& run)
 {
-    const bool posted = m_keyboardEvents.postPasteKeystroke();
+    const bool posted = m_keyboardEvents.postPasteKeystroke(run->keystroke);
     run->keystrokeAt = m_executor.now();
     run->timer = m_executor.runAfter(restoreDelay, [this, run, posted] {
         if (posted)
@@ -118,7 +131,10 @@ void PasteEngine::finish(const RunPtr& run)
     if (found == m_runs.end())
         return;
     m_runs.erase(found);
-    restorePasteboard(run->snapshot);
+    // Whoever took the pasteboard since our write (the user copying, another program) made
+    // the newer copy; putting the snapshot back would overwrite it.
+    if (m_pasteboard.ownsLastWrite())
+        restorePasteboard(run->snapshot);
     auto done = std::move(run->done);
     done();
 }
@@ -154,20 +170,37 @@ void PasteEngine::restorePasteboard(const PasteboardSnapshot& snapshot)
 PasteboardItem PasteEngine::contentItem(const std::string& content,
                                         rules::RuleContentType contentType)
 {
-    if (contentType == rules::RuleContentType::plainText)
-        return {textEntry(platform::PasteboardType::string, content)};
-    PasteboardItem item{textEntry(platform::PasteboardType::rtf, content)};
-    // Browsers and most toolkits on Linux take formatted text only as HTML.
-    if (const std::optional<std::string> html = RtfReader::html(content))
-        item.push_back(textEntry(platform::PasteboardType::html, *html));
-    if (const std::optional<std::string> text = RtfReader::plainText(content))
-        item.push_back(textEntry(platform::PasteboardType::string, *text));
+    PasteboardItem item;
+    if (contentType == rules::RuleContentType::plainText) {
+        item.push_back(textEntry(platform::PasteboardType::string, content));
+    } else {
+        item.push_back(textEntry(platform::PasteboardType::rtf, content));
+        // Browsers and most toolkits on Linux take formatted text only as HTML.
+        if (const std::optional<std::string> html = RtfReader::html(content))
+            item.push_back(textEntry(platform::PasteboardType::html, *html));
+        if (const std::optional<std::string> text = RtfReader::plainText(content))
+            item.push_back(textEntry(platform::PasteboardType::string, *text));
+    }
+    // The content is only passing through the clipboard: histories need not keep every paste.
+    item.push_back(textEntry(platform::PasteboardType::passwordManagerHint, "secret"));
     return item;
+}
+
+platform::PasteKeystroke PasteEngine::keystrokeFor(const std::string& applicationId)
+{
+    return platform::isLinuxTerminalApp(applicationId) ? platform::PasteKeystroke::terminal
+                                                       : platform::PasteKeystroke::standard;
 }
 
 void PasteEngine::postAccessibilityNotification()
 {
     m_userNotifications.deliver(notificationIdentifier, notificationTitle, notificationBody);
+}
+
+void PasteEngine::postUnsafeNotification()
+{
+    m_userNotifications.deliver(unsafeNotificationIdentifier, unsafeNotificationTitle,
+                                unsafeNotificationBody);
 }
 
 } // namespace ondrel::paste

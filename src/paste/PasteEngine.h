@@ -39,6 +39,13 @@ public:
     static constexpr const char* notificationBody =
         "Open Ondrel Settings > Permissions and enable Accessibility.";
 
+    /// Shown instead of a paste that would have lost part of the user's clipboard.
+    static constexpr const char* unsafeNotificationIdentifier = "paste-unsafe";
+    static constexpr const char* unsafeNotificationTitle = "Ondrel could not paste safely";
+    static constexpr const char* unsafeNotificationBody =
+        "The program that holds your clipboard stopped answering, so Ondrel left the clipboard "
+        "as it was. Try again once that program responds.";
+
     struct Services
     {
         platform::Executor& executor;
@@ -54,10 +61,11 @@ public:
     PasteEngine(const PasteEngine&) = delete;
     PasteEngine& operator=(const PasteEngine&) = delete;
 
-    /// Pastes content; done runs on the main thread once the pasteboard is restored, or at once
-    /// when the process is not trusted (then only a notification is shown).
+    /// Pastes content into the application targetApp (its ID picks the paste keystroke); done
+    /// runs on the main thread once the pasteboard is restored, or at once when the process is
+    /// not trusted or the pasteboard could not be read whole (then only a notification is shown).
     void paste(const std::string& content, rules::RuleContentType contentType,
-               std::function<void()> done);
+               const std::string& targetApp, std::function<void()> done);
 
     /// Every entry of every pasteboard item, in order.
     PasteboardSnapshot snapshotPasteboard();
@@ -66,11 +74,14 @@ public:
     /// The item that carries content: plain text, or RTF plus its plain text when it parses.
     static platform::PasteboardItem contentItem(const std::string& content,
                                                 rules::RuleContentType contentType);
+    /// The keystroke the application pastes with.
+    static platform::PasteKeystroke keystrokeFor(const std::string& applicationId);
 
 private:
     struct Run
     {
         PasteboardSnapshot snapshot;
+        platform::PasteKeystroke keystroke = platform::PasteKeystroke::standard;
         std::function<void()> done;
         platform::Executor::TimerId timer = 0;
         std::chrono::steady_clock::time_point keystrokeAt;
@@ -83,6 +94,7 @@ private:
     void contentRequested();
     void finish(const RunPtr& run);
     void postAccessibilityNotification();
+    void postUnsafeNotification();
 
     platform::Executor& m_executor;
     platform::Accessibility& m_accessibility;

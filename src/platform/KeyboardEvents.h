@@ -4,12 +4,19 @@
 
 namespace ondrel::platform {
 
+// The keystrokes applications paste with.
+enum class PasteKeystroke
+{
+    standard, // Command-V; Ctrl+V on X11
+    terminal, // Ctrl+Shift+V: terminal emulators take Ctrl+V as a literal control character
+};
+
 // Synthetic keystrokes into the frontmost application.
 class KeyboardEvents : public Service
 {
 public:
-    /// Posts the paste keystroke (Command-V; Ctrl+V on X11) with exactly the paste modifier held.
-    virtual bool postPasteKeystroke() = 0;
+    /// Posts a paste keystroke with exactly its modifiers held, whatever keys the user holds.
+    virtual bool postPasteKeystroke(PasteKeystroke keystroke) = 0;
 };
 
 } // namespace ondrel::platform

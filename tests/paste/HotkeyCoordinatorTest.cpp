@@ -35,6 +35,12 @@ PasteboardItem textItem(std::string_view text)
     return {FakePasteboard::textEntry(plainType, text)};
 }
 
+// What a plain-text rule puts on the pasteboard.
+PasteboardItem pastedItem(const std::string& text)
+{
+    return ondrel::paste::PasteEngine::contentItem(text, ondrel::rules::RuleContentType::plainText);
+}
+
 Rule makeRule(std::string name, std::string bundleID, std::string content,
               std::optional<std::string> urlPattern = std::nullopt)
 {
@@ -158,16 +164,16 @@ TEST_F(HotkeyCoordinatorTest, PressWithRulePastesStampsAndPublishes)
     wallClock.advance(1h);
     press();
     fake.executor().runUntilIdle();
-    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{textItem("hi")});
+    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{pastedItem("hi")});
 
     fake.executor().advance(50ms);
     EXPECT_EQ(keystrokeTimes(), (std::vector<std::chrono::steady_clock::duration>{50ms}));
     EXPECT_EQ(fake.keyboardEvents().keystrokes()[0].pasted,
-              std::vector<PasteboardItem>{textItem("hi")});
+              std::vector<PasteboardItem>{pastedItem("hi")});
     EXPECT_FALSE(std::filesystem::exists(rulesFile())) << "stamped only once the paste is over";
 
     fake.executor().advance(199ms);
-    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{textItem("hi")});
+    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{pastedItem("hi")});
     fake.executor().advance(1ms);
     EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{textItem("the user's clipboard")});
     EXPECT_EQ(fake.pasteboard().history().back().at - start, 250ms);
@@ -209,7 +215,7 @@ TEST_F(HotkeyCoordinatorTest, SlowBrowserGivesNoURLAtTheLimit)
     fake.executor().advance(1499ms);
     EXPECT_TRUE(fake.pasteboard().history().empty());
     fake.executor().advance(1ms);
-    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{textItem("app rule")});
+    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{pastedItem("app rule")});
     fake.executor().advance(3s);
     EXPECT_EQ(coordinator->lastMatchedRuleName(), "Firefox");
 }
@@ -222,7 +228,7 @@ TEST_F(HotkeyCoordinatorTest, BrowserURLSelectsTheURLRule)
               makeRule("Docs", "chromium", "url rule", "example.com")});
     press();
     fake.executor().advance(100ms);
-    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{textItem("url rule")});
+    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{pastedItem("url rule")});
     fake.executor().advance(1s);
     EXPECT_EQ(coordinator->lastMatchedRuleName(), "Docs");
 }
@@ -235,7 +241,7 @@ TEST_F(HotkeyCoordinatorTest, FailingScriptGivesNoURLAtOnce)
               makeRule("Anything", "*", "fallback")});
     press();
     fake.executor().runUntilIdle();
-    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{textItem("fallback")});
+    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{pastedItem("fallback")});
     EXPECT_EQ(scripts->sources().size(), 1u);
 }
 
@@ -280,7 +286,7 @@ TEST_F(HotkeyCoordinatorTest, PressesAreSerialised)
 
     fake.executor().advance(240ms); // the first paste restores at 250 ms, then the second starts
     EXPECT_EQ(coordinator->waitingPresses(), 0u);
-    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{textItem("rule text")});
+    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{pastedItem("rule text")});
     fake.executor().advance(1s);
     EXPECT_EQ(keystrokeTimes(), (std::vector<std::chrono::steady_clock::duration>{50ms, 300ms}));
     // Both restores put back what the user had, never the rule's text.
@@ -288,7 +294,7 @@ TEST_F(HotkeyCoordinatorTest, PressesAreSerialised)
     const auto& history = fake.pasteboard().history();
     for (std::size_t i = 0; i + 2 < history.size(); ++i) {
         if (history[i].kind == FakePasteboard::Change::Kind::write &&
-            history[i].item == textItem("rule text")) {
+            history[i].item == pastedItem("rule text")) {
             EXPECT_EQ(history[i + 1].kind, FakePasteboard::Change::Kind::clear);
             EXPECT_EQ(history[i + 2].item, textItem("the user's clipboard"));
         }

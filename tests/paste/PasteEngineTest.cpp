@@ -10,6 +10,8 @@ using namespace std::chrono_literals;
 using ondrel::paste::PasteEngine;
 using ondrel::platform::PasteboardEntry;
 using ondrel::platform::PasteboardItem;
+using ondrel::platform::PasteboardRead;
+using ondrel::platform::PasteKeystroke;
 using ondrel::platform::fake::FakePasteboard;
 using ondrel::rules::RuleContentType;
 using Change = FakePasteboard::Change;
@@ -19,6 +21,8 @@ namespace {
 const std::string plainType(ondrel::platform::PasteboardType::string);
 const std::string rtfType(ondrel::platform::PasteboardType::rtf);
 const std::string htmlType(ondrel::platform::PasteboardType::html);
+const PasteboardEntry secretHint = FakePasteboard::textEntry(
+    std::string(ondrel::platform::PasteboardType::passwordManagerHint), "secret");
 
 PasteboardEntry entry(const std::string& type, std::string_view text)
 {
@@ -35,9 +39,10 @@ protected:
                                              fake.userNotifications()});
     }
 
-    void paste(const std::string& content, RuleContentType type = RuleContentType::plainText)
+    void paste(const std::string& content, RuleContentType type = RuleContentType::plainText,
+               const std::string& targetApp = "org.gnome.TextEditor")
     {
-        engine->paste(content, type, [this] {
+        engine->paste(content, type, targetApp, [this] {
             ++doneCount;
             doneAt = fake.executor().elapsed();
         });
@@ -59,16 +64,16 @@ TEST_F(PasteEngineTest, PlainTextIsPastedAndThePreviousContentComesBack)
     pasteboard.setItems({before});
 
     paste("Hello, world");
-    EXPECT_EQ(pasteboard.currentItems(),
-              std::vector<PasteboardItem>{{entry(plainType, "Hello, world")}});
+    const std::vector<PasteboardItem> pasted{{entry(plainType, "Hello, world"), secretHint}};
+    EXPECT_EQ(pasteboard.currentItems(), pasted);
 
     fake.executor().advance(49ms);
     EXPECT_TRUE(fake.keyboardEvents().keystrokes().empty());
     fake.executor().advance(1ms);
     ASSERT_EQ(fake.keyboardEvents().keystrokes().size(), 1u);
     EXPECT_EQ(fake.keyboardEvents().keystrokes()[0].at - start, 50ms);
-    EXPECT_EQ(fake.keyboardEvents().keystrokes()[0].pasted,
-              std::vector<PasteboardItem>{{entry(plainType, "Hello, world")}});
+    EXPECT_EQ(fake.keyboardEvents().keystrokes()[0].pasted, pasted);
+    EXPECT_EQ(fake.keyboardEvents().keystrokes()[0].keystroke, PasteKeystroke::standard);
 
     fake.executor().advance(199ms);
     EXPECT_EQ(doneCount, 0);
@@ -127,23 +132,24 @@ TEST_P(ContentFlavours, PasteboardCarriesTheRightTypes)
 
 INSTANTIATE_TEST_SUITE_P(
     Contents, ContentFlavours,
-    testing::Values(ContentCase{"plain",
-                                RuleContentType::plainText,
-                                "caf\u00e9 {\\rtf1 x}",
-                                {entry(plainType, "caf\u00e9 {\\rtf1 x}")}},
-                    ContentCase{
-                        "empty_plain", RuleContentType::plainText, "", {entry(plainType, "")}},
-                    ContentCase{"valid_rtf",
-                                RuleContentType::richText,
-                                "{\\rtf1\\ansi {\\b Bold}\\par x}",
-                                {entry(rtfType, "{\\rtf1\\ansi {\\b Bold}\\par x}"),
-                                 entry(htmlType, "<meta charset=\"utf-8\"><b>Bold</b><br>x"),
-                                 entry(plainType, "Bold\nx")}},
-                    ContentCase{"rejected_rtf",
-                                RuleContentType::richText,
-                                "<b>not rtf</b>",
-                                {entry(rtfType, "<b>not rtf</b>")}},
-                    ContentCase{"empty_rich", RuleContentType::richText, "", {entry(rtfType, "")}}),
+    testing::Values(
+        ContentCase{"plain",
+                    RuleContentType::plainText,
+                    "caf\u00e9 {\\rtf1 x}",
+                    {entry(plainType, "caf\u00e9 {\\rtf1 x}"), secretHint}},
+        ContentCase{
+            "empty_plain", RuleContentType::plainText, "", {entry(plainType, ""), secretHint}},
+        ContentCase{"valid_rtf",
+                    RuleContentType::richText,
+                    "{\\rtf1\\ansi {\\b Bold}\\par x}",
+                    {entry(rtfType, "{\\rtf1\\ansi {\\b Bold}\\par x}"),
+                     entry(htmlType, "<meta charset=\"utf-8\"><b>Bold</b><br>x"),
+                     entry(plainType, "Bold\nx"), secretHint}},
+        ContentCase{"rejected_rtf",
+                    RuleContentType::richText,
+                    "<b>not rtf</b>",
+                    {entry(rtfType, "<b>not rtf</b>"), secretHint}},
+        ContentCase{"empty_rich", RuleContentType::richText, "", {entry(rtfType, ""), secretHint}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PasteEngineTest, WithoutTrustOnlyANotificationIsShown)
@@ -159,6 +165,74 @@ TEST_F(PasteEngineTest, WithoutTrustOnlyANotificationIsShown)
     ASSERT_EQ(fake.userNotifications().delivered().size(), 1u);
     EXPECT_EQ(fake.userNotifications().delivered()[0].identifier, "accessibility-required");
 }
+
+TEST_F(PasteEngineTest, TerminalsGetTheirOwnPasteKeystroke)
+{
+    paste("ls", RuleContentType::plainText, "org.gnome.Terminal");
+    fake.executor().advance(1s);
+    ASSERT_EQ(fake.keyboardEvents().keystrokes().size(), 1u);
+    EXPECT_EQ(fake.keyboardEvents().keystrokes()[0].keystroke, PasteKeystroke::terminal);
+}
+
+TEST_F(PasteEngineTest, ACopyMadeDuringThePasteIsNeverOverwritten)
+{
+    const std::vector<PasteboardItem> mine{{entry(plainType, "mine")}};
+    const std::vector<PasteboardItem> newer{{entry(plainType, "copied meanwhile")}};
+    for (const auto copiedAfter : {0ms, 100ms, 249ms}) {
+        pasteboard.setItems(mine);
+        pasteboard.clearHistory();
+        paste("x");
+        fake.executor().advance(copiedAfter);
+        pasteboard.setItems(newer);
+        fake.executor().advance(1s);
+        EXPECT_EQ(pasteboard.currentItems(), newer) << copiedAfter.count();
+        EXPECT_EQ(pasteboard.history().size(), 2u) << "only the paste's own clear and write";
+    }
+    EXPECT_EQ(doneCount, 3);
+}
+
+struct SnapshotCase
+{
+    const char* name;
+    PasteboardRead ownerAnswers;
+    bool pasted;
+    std::vector<PasteboardItem> afterwards;
+};
+
+class SnapshotReads : public PasteEngineTest, public testing::WithParamInterface<SnapshotCase>
+{};
+
+// The user's clipboard is either restored whole, unreachable from the start, or left with its
+// owner; never half restored.
+TEST_P(SnapshotReads, DecideWhetherThePasteGoesAhead)
+{
+    pasteboard.setItems({{entry(plainType, "mine"), entry("image/png", "png")}});
+    pasteboard.setOwnerAnswers(GetParam().ownerAnswers);
+    paste("x");
+    EXPECT_EQ(doneCount, GetParam().pasted ? 0 : 1);
+    fake.executor().advance(1s);
+    EXPECT_EQ(doneCount, 1);
+    EXPECT_EQ(fake.keyboardEvents().keystrokes().size(), GetParam().pasted ? 1u : 0u);
+    EXPECT_EQ(pasteboard.currentItems(), GetParam().afterwards);
+    const auto& shown = fake.userNotifications().delivered();
+    EXPECT_EQ(shown.size(), GetParam().pasted ? 0u : 1u);
+    if (!shown.empty()) {
+        EXPECT_EQ(shown[0].identifier, PasteEngine::unsafeNotificationIdentifier);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Owners, SnapshotReads,
+    testing::Values(SnapshotCase{"complete",
+                                 PasteboardRead::complete,
+                                 true,
+                                 {{entry(plainType, "mine"), entry("image/png", "png")}}},
+                    SnapshotCase{"silent", PasteboardRead::ownerSilent, true, {}},
+                    SnapshotCase{"stopped_midway",
+                                 PasteboardRead::interrupted,
+                                 false,
+                                 {{entry(plainType, "mine"), entry("image/png", "png")}}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PasteEngineTest, FailedKeystrokeStillRestoresOnTime)
 {
@@ -236,7 +310,7 @@ TEST_F(LateTarget, RestoreHappensOneSecondAfterTheKeystrokeWithoutRequest)
     EXPECT_EQ(doneCount, 1);
 }
 
-TEST_F(PasteEngineTest, EngineGoingAwayMidPastePutsThePasteboardBack)
+TEST_F(PasteEngineTest, EngineGoingAwayMidPastePutsThePasteboardBackUnlessTakenSince)
 {
     pasteboard.setItems({{entry(plainType, "mine")}});
     paste("x");
@@ -246,6 +320,13 @@ TEST_F(PasteEngineTest, EngineGoingAwayMidPastePutsThePasteboardBack)
     fake.executor().advance(1s);
     EXPECT_TRUE(fake.keyboardEvents().keystrokes().empty());
     EXPECT_EQ(doneCount, 0);
+
+    engine.emplace(PasteEngine::Services{fake.executor(), fake.accessibility(), fake.pasteboard(),
+                                         fake.keyboardEvents(), fake.userNotifications()});
+    paste("x");
+    pasteboard.setItems({{entry(plainType, "newer")}});
+    engine.reset();
+    EXPECT_EQ(pasteboard.currentItems(), std::vector<PasteboardItem>{{entry(plainType, "newer")}});
 }
 
 } // namespace

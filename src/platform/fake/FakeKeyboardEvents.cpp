@@ -5,7 +5,7 @@
 
 namespace ondrel::platform::fake {
 
-bool FakeKeyboardEvents::postPasteKeystroke()
+bool FakeKeyboardEvents::postPasteKeystroke(PasteKeystroke pasteKeystroke)
 {
     if (m_fails) {
         ++m_failed;
@@ -14,8 +14,11 @@ bool FakeKeyboardEvents::postPasteKeystroke()
     Keystroke keystroke;
     keystroke.at = m_clock ? m_clock->now() : std::chrono::steady_clock::time_point{};
     // A correct backend lifts whatever the user holds for the keystroke, so the target sees
-    // the paste modifier alone.
-    keystroke.modifiersSeenByTarget = pasteModifier;
+    // the keystroke's own modifiers alone.
+    keystroke.keystroke = pasteKeystroke;
+    keystroke.modifiersSeenByTarget = pasteKeystroke == PasteKeystroke::terminal
+                                          ? pasteModifier | CarbonModifier::shift
+                                          : pasteModifier;
     keystroke.physicallyHeld = m_held;
     if (m_target) {
         keystroke.pasted = m_target->currentItems();

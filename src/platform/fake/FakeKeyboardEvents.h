@@ -28,7 +28,8 @@ public:
     struct Keystroke
     {
         std::chrono::steady_clock::time_point at;
-        std::uint32_t modifiersSeenByTarget = 0; // always exactly pasteModifier
+        PasteKeystroke keystroke = PasteKeystroke::standard;
+        std::uint32_t modifiersSeenByTarget = 0; // exactly the keystroke's modifiers
         std::uint32_t physicallyHeld = 0;        // what the user held down at that moment
         std::vector<PasteboardItem> pasted;      // the pasteboard the target read
     };
@@ -37,7 +38,7 @@ public:
         : m_clock(clock), m_target(target)
     {}
 
-    bool postPasteKeystroke() override;
+    bool postPasteKeystroke(PasteKeystroke keystroke) override;
 
     /// Modifier keys (Carbon bits) the user holds physically while the keystroke is posted.
     void setPhysicallyHeld(std::uint32_t carbonModifiers) { m_held = carbonModifiers; }

@@ -6,13 +6,25 @@ namespace ondrel::platform::fake {
 
 std::vector<PasteboardItem> FakePasteboard::items()
 {
-    return m_items;
+    const bool ours = ownsLastWrite();
+    m_lastRead = ours ? PasteboardRead::complete : m_ownerAnswers;
+    if (ours || m_ownerAnswers == PasteboardRead::complete)
+        return m_items;
+    std::vector<PasteboardItem> partial;
+    if (m_ownerAnswers == PasteboardRead::interrupted) {
+        for (const auto& item : m_items) {
+            if (!item.empty())
+                partial.push_back({item.front()});
+        }
+    }
+    return partial;
 }
 
 void FakePasteboard::clearContents()
 {
     m_items.clear();
     m_requested = false;
+    m_ownChange = ++m_changeCount;
     m_history.push_back(Change{Change::Kind::clear, {}, stamp()});
 }
 
@@ -24,6 +36,7 @@ bool FakePasteboard::writeItem(const PasteboardItem& item)
     // Like the CLIPBOARD selection: a write replaces whatever was there.
     m_items = {item};
     m_requested = false;
+    m_ownChange = ++m_changeCount;
     m_history.push_back(Change{Change::Kind::write, item, stamp()});
     return true;
 }
@@ -37,6 +50,7 @@ void FakePasteboard::setItems(std::vector<PasteboardItem> items)
 {
     m_items = std::move(items);
     m_requested = false;
+    ++m_changeCount;
 }
 
 void FakePasteboard::simulateRequest()

@@ -31,13 +31,19 @@ public:
     explicit FakePasteboard(const Executor* clock = nullptr) : m_clock(clock) {}
 
     std::vector<PasteboardItem> items() override;
+    PasteboardRead lastRead() const override { return m_lastRead; }
     void clearContents() override;
     bool writeItem(const PasteboardItem& item) override;
+    bool ownsLastWrite() override { return m_changeCount == m_ownChange; }
     bool contentWasRequested() const override { return m_requested; }
     void setContentRequestedHandler(std::function<void()> handler) override;
 
-    /// Replaces the content as another program would (not recorded in the history).
+    /// Replaces the content as another program would (not recorded in the history); the
+    /// pasteboard changes hands.
     void setItems(std::vector<PasteboardItem> items);
+    /// How reads of the owner's content go from now on: a silent owner gives nothing, one that
+    /// stops partway gives the first entry of each item.
+    void setOwnerAnswers(PasteboardRead read) { m_ownerAnswers = read; }
     /// The current content.
     const std::vector<PasteboardItem>& currentItems() const { return m_items; }
     /// Another program reads our content: marks it requested and calls the handler.
@@ -62,6 +68,11 @@ private:
     std::function<void()> m_handler;
     bool m_requested = false;
     bool m_writeFails = false;
+    // Counts every change of hands, like a system pasteboard's change count.
+    int m_changeCount = 0;
+    int m_ownChange = -1;
+    PasteboardRead m_ownerAnswers = PasteboardRead::complete;
+    PasteboardRead m_lastRead = PasteboardRead::complete;
 };
 
 } // namespace ondrel::platform::fake

@@ -138,7 +138,7 @@ TEST(FakePlatform, PasteKeystrokeReadsThePasteboardAsTheTargetWould)
     ASSERT_TRUE(platform.pasteboard->writeItem(item));
     EXPECT_FALSE(platform.pasteboard->contentWasRequested());
     fake.executor().advance(50ms);
-    ASSERT_TRUE(platform.keyboardEvents->postPasteKeystroke());
+    ASSERT_TRUE(platform.keyboardEvents->postPasteKeystroke(PasteKeystroke::standard));
 
     EXPECT_TRUE(platform.pasteboard->contentWasRequested());
     EXPECT_EQ(requests, 1);
