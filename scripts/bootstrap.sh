@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format clang-tidy
   # libraries
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libicu-dev nlohmann-json3-dev liburiparser-dev
-  libx11-dev libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libxcb-xkb-dev libxcb-res0-dev
+  libx11-dev libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libxcb-xkb-dev libxcb-res0-dev libxcb-xfixes0-dev
   libxkbcommon-dev libxkbcommon-x11-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -17,6 +17,8 @@ packages=(
   # acceptance tests: a clipboard manager, Debian's AT-SPI bindings to read windows, and what
   # openbox's XDG autostart runner needs
   copyq python3-pyatspi python3-xdg
+  # a terminal emulator beside the paste target
+  xfce4-terminal
 )
 
 missing=()

@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# The smart paste beside other users of the clipboard, on a real X server. Run it inside the
+# desktop session:
+#   tests/e2e/run-in-desktop.sh -- tests/e2e/clipboard_e2e.sh path/to/paste_harness
+# Checks, each press made with xdotool (Super+Shift+V):
+#   - a copy made right after the press (xclip takes the clipboard) is still there, byte-exact,
+#     2 s later: the restore never overwrites it;
+#   - with CopyQ reading every new clipboard at once, a target that reads the paste late still
+#     gets the rule's text, and the clipboard xclip owned before comes back byte-exact;
+#   - a rule pasted into xfce4-terminal arrives (terminals paste with Ctrl+Shift+V).
+set -euo pipefail
+
+harness=${1:?usage: clipboard_e2e.sh HARNESS}
+[ -n "${DISPLAY:-}" ] || { echo "clipboard_e2e.sh: no DISPLAY; run it inside run-in-desktop.sh" >&2; exit 64; }
+for tool in xdotool xclip zenity copyq xfce4-terminal python3; do
+  command -v "$tool" >/dev/null || { echo "clipboard_e2e.sh: $tool is not installed" >&2; exit 69; }
+done
+export ONDREL_PLATFORM=linux
+
+work=$(mktemp -d /tmp/ondrel-clipboard.XXXXXX)
+pids=()
+cleanup() {
+  local status=$?
+  copyq exit >/dev/null 2>&1 || true
+  for pid in "${pids[@]}"; do
+    kill -CONT "$pid" 2>/dev/null || true
+    kill "$pid" 2>/dev/null || true
+  done
+  for pid in "${pids[@]}"; do
+    wait "$pid" 2>/dev/null || true
+  done
+  rm -rf "$work"
+  exit $status
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  for file in "$work"/*.out "$work"/*.err; do
+    [ -s "$file" ] && { echo "--- $(basename "$file")" >&2; tail -20 "$file" >&2; }
+  done
+  exit 1
+}
+
+# wait_until SECONDS COMMAND...: runs COMMAND until it succeeds, at most SECONDS.
+wait_until() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.05
+  done
+}
+has_lines() { [ "$(grep -c -- "$2" "$1" 2>/dev/null || true)" -ge "$3" ]; }
+
+# use_rule BUNDLE_ID CONTENT: the rules file holds this one plain-text rule.
+use_rule() {
+  mkdir -p "$XDG_DATA_HOME/Ondrel"
+  python3 - "$1" "$2" >"$XDG_DATA_HOME/Ondrel/rules.json" <<'PY'
+import json, sys, uuid
+print(json.dumps({"version": 1, "rules": [{
+    "id": str(uuid.uuid4()).upper(), "name": "rule", "bundleID": sys.argv[1],
+    "appDisplayName": sys.argv[1], "content": sys.argv[2], "contentType": "plainText",
+    "urlMatchMode": "domain", "isEnabled": True, "createdAt": "2024-01-02T03:04:05Z"}]}))
+PY
+}
+
+start_harness() {
+  "$harness" >"$work/harness.out" 2>"$work/harness.err" &
+  harness_pid=$!
+  pids+=($harness_pid)
+  wait_until 20 has_lines "$work/harness.out" '^ready$' 1 || fail "the harness did not start"
+}
+
+frontmost_is() { "$harness" --context 2>/dev/null | grep -qxF "app	$1"; }
+
+# own_clipboard FILE TYPE: xclip owns the clipboard with FILE's bytes under TYPE; sets xclip_pid.
+own_clipboard() {
+  xclip -selection clipboard -t "$2" -i "$1" &
+  xclip_pid=$!
+  pids+=($xclip_pid)
+  wait_until 10 clipboard_is "$1" "$2" || fail "xclip did not take the clipboard"
+}
+clipboard_is() { xclip -o -selection clipboard -t "$2" 2>/dev/null | cmp -s - "$1"; }
+
+start_zenity() {
+  zenity --entry --title "paste target" >"$work/zenity.out" 2>"$work/zenity.err" &
+  zenity_pid=$!
+  pids+=($zenity_pid)
+  wait_until 20 frontmost_is "wmclass:Zenity" || fail "zenity did not come to the front"
+  sleep 0.5 # let the entry take the focus
+}
+
+finish_zenity() {
+  xdotool key Return
+  wait_until 10 bash -c "! kill -0 $zenity_pid 2>/dev/null" || fail "zenity did not close"
+  cat "$work/zenity.out"
+}
+
+start_harness
+
+# --- a copy made during the paste wins over the restore --------------------------------------
+
+head -c 2000 /dev/urandom >"$work/previous.bin"
+head -c 3000 /dev/urandom >"$work/newer.bin"
+own_clipboard "$work/previous.bin" application/x-ondrel-previous
+use_rule "wmclass:Zenity" "rule text"
+start_zenity
+xdotool key super+shift+v
+wait_until 10 has_lines "$work/harness.out" '^keystroke ' 1 || fail "the press did not paste"
+xclip -selection clipboard -t application/x-ondrel-newer -i "$work/newer.bin" &
+newer_pid=$!
+pids+=($newer_pid)
+wait_until 10 has_lines "$work/harness.out" '^matched ' 1 || fail "the paste did not end"
+sleep 2
+kill -0 "$newer_pid" 2>/dev/null || fail "the restore took the clipboard from the newer copy"
+clipboard_is "$work/newer.bin" application/x-ondrel-newer || fail "the newer copy changed"
+finish_zenity >/dev/null
+echo "ok - a copy made right after the press still owns the clipboard 2 s later, byte-exact"
+
+# --- a clipboard manager reads at once; the late target still gets the rule's text ------------
+
+copyq --start-server >"$work/copyq.out" 2>&1 &
+pids+=($!)
+wait_until 20 copyq count >/dev/null 2>&1 || fail "CopyQ did not start"
+own_clipboard "$work/previous.bin" application/x-ondrel-previous
+start_zenity
+# A stopped zenity reads the paste only once it runs again, long after CopyQ has read it.
+kill -STOP "$zenity_pid"
+xdotool key super+shift+v
+wait_until 10 has_lines "$work/harness.out" '^keystroke ' 2 || fail "the press did not paste"
+sleep 0.6
+kill -CONT "$zenity_pid"
+wait_until 10 has_lines "$work/harness.out" '^matched ' 2 || fail "the paste did not end"
+got=$(finish_zenity)
+[ "$got" = "rule text" ] || fail "the late target received '$got'"
+wait_until 5 bash -c 'copyq read 0 1 2 | grep -q "rule text"' || fail "CopyQ never read the paste"
+sleep 0.3
+clipboard_is "$work/previous.bin" application/x-ondrel-previous \
+  || fail "the previous clipboard did not come back byte-exact"
+echo "ok - with CopyQ running, a late target gets the rule's text and the old clipboard comes back"
+
+# --- terminals paste with Ctrl+Shift+V -------------------------------------------------------
+
+use_rule "xfce4-terminal" "echo from Ondrel"
+xfce4-terminal --disable-server -x sh -c "cat >'$work/terminal.txt'" 2>"$work/terminal.err" &
+pids+=($!)
+wait_until 20 frontmost_is "xfce4-terminal" || fail "xfce4-terminal did not come to the front"
+sleep 0.5
+xdotool key super+shift+v
+wait_until 10 has_lines "$work/harness.out" '^matched ' 3 || fail "the paste did not end"
+xdotool key Return
+wait_until 10 grep -qxF "echo from Ondrel" "$work/terminal.txt" \
+  || fail "the terminal received '$(cat "$work/terminal.txt")'"
+echo "ok - a rule pastes into xfce4-terminal"
