@@ -51,19 +51,23 @@ wait_until() {
     sleep 0.05
   done
 }
-has_lines() { [ "$(grep -c -- "$2" "$1" 2>/dev/null || true)" -ge "$3" ]; }
-
-# use_rule BUNDLE_ID CONTENT: the rules file holds this one plain-text rule.
-use_rule() {
-  mkdir -p "$XDG_DATA_HOME/Ondrel"
-  python3 - "$1" "$2" >"$XDG_DATA_HOME/Ondrel/rules.json" <<'PY'
-import json, sys, uuid
-print(json.dumps({"version": 1, "rules": [{
-    "id": str(uuid.uuid4()).upper(), "name": "rule", "bundleID": sys.argv[1],
-    "appDisplayName": sys.argv[1], "content": sys.argv[2], "contentType": "plainText",
-    "urlMatchMode": "domain", "isEnabled": True, "createdAt": "2024-01-02T03:04:05Z"}]}))
-PY
+has_lines() {
+  local n
+  n=$(grep -c -- "$2" "$1" 2>/dev/null) || true
+  [ "${n:-0}" -ge "$3" ]
 }
+
+# The rules, read once when the harness starts: one plain-text rule per application.
+mkdir -p "$XDG_DATA_HOME/Ondrel"
+python3 - >"$XDG_DATA_HOME/Ondrel/rules.json" <<'PY'
+import json, uuid
+def rule(app, content):
+    return {"id": str(uuid.uuid4()).upper(), "name": app, "bundleID": app,
+            "appDisplayName": app, "content": content, "contentType": "plainText",
+            "urlMatchMode": "domain", "isEnabled": True, "createdAt": "2024-01-02T03:04:05Z"}
+print(json.dumps({"version": 1, "rules": [rule("wmclass:Zenity", "rule text"),
+                                          rule("xfce4-terminal", "echo from Ondrel")]}))
+PY
 
 start_harness() {
   "$harness" >"$work/harness.out" 2>"$work/harness.err" &
@@ -76,7 +80,7 @@ frontmost_is() { "$harness" --context 2>/dev/null | grep -qxF "app	$1"; }
 
 # own_clipboard FILE TYPE: xclip owns the clipboard with FILE's bytes under TYPE; sets xclip_pid.
 own_clipboard() {
-  xclip -selection clipboard -t "$2" -i "$1" &
+  xclip -quiet -selection clipboard -t "$2" -i "$1" >/dev/null 2>&1 &
   xclip_pid=$!
   pids+=($xclip_pid)
   wait_until 10 clipboard_is "$1" "$2" || fail "xclip did not take the clipboard"
@@ -104,11 +108,10 @@ start_harness
 head -c 2000 /dev/urandom >"$work/previous.bin"
 head -c 3000 /dev/urandom >"$work/newer.bin"
 own_clipboard "$work/previous.bin" application/x-ondrel-previous
-use_rule "wmclass:Zenity" "rule text"
 start_zenity
 xdotool key super+shift+v
 wait_until 10 has_lines "$work/harness.out" '^keystroke ' 1 || fail "the press did not paste"
-xclip -selection clipboard -t application/x-ondrel-newer -i "$work/newer.bin" &
+xclip -quiet -selection clipboard -t application/x-ondrel-newer -i "$work/newer.bin" >/dev/null 2>&1 &
 newer_pid=$!
 pids+=($newer_pid)
 wait_until 10 has_lines "$work/harness.out" '^matched ' 1 || fail "the paste did not end"
@@ -142,7 +145,6 @@ echo "ok - with CopyQ running, a late target gets the rule's text and the old cl
 
 # --- terminals paste with Ctrl+Shift+V -------------------------------------------------------
 
-use_rule "xfce4-terminal" "echo from Ondrel"
 xfce4-terminal --disable-server -x sh -c "cat >'$work/terminal.txt'" 2>"$work/terminal.err" &
 pids+=($!)
 wait_until 20 frontmost_is "xfce4-terminal" || fail "xfce4-terminal did not come to the front"

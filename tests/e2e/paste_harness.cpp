@@ -112,9 +112,10 @@ public:
         : m_inner(std::move(inner)), m_measured(measured)
     {}
 
-    bool postPasteKeystroke() override
+    bool postPasteKeystroke(platform::PasteKeystroke keystroke) override
     {
-        const bool posted = timed("keystroke", [&] { return m_inner->postPasteKeystroke(); });
+        const bool posted =
+            timed("keystroke", [&] { return m_inner->postPasteKeystroke(keystroke); });
         std::cout << "keystroke " << millisecondsSince(m_measured.press) << std::endl;
         return posted;
     }
@@ -148,6 +149,8 @@ public:
         m_reported = false;
         return timed("write", [&] { return m_inner->writeItem(item); });
     }
+    platform::PasteboardRead lastRead() const override { return m_inner->lastRead(); }
+    bool ownsLastWrite() override { return m_inner->ownsLastWrite(); }
     bool contentWasRequested() const override { return m_inner->contentWasRequested(); }
     void setContentRequestedHandler(std::function<void()> handler) override
     {

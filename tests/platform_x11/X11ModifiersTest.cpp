@@ -153,13 +153,14 @@ INSTANTIATE_TEST_SUITE_P(
                     HeldCase{"altGr", {92, 64}, {64, 92}}),
     [](const auto& info) { return info.param.name; });
 
-TEST(PasteKeySequence, ReleasesHeldKeysAroundControlV)
+TEST(PasteKeySequence, ReleasesHeldKeysAroundControlShiftV)
 {
+    // Shift is held by the user and is also part of the terminal paste keystroke.
     const std::vector<FakeKey> expected{
-        {false, 50}, {false, 133}, {true, 37},  {true, 55},
-        {false, 55}, {false, 37},  {true, 133}, {true, 50},
+        {false, 50}, {false, 133}, {true, 37},  {true, 50},  {true, 55},
+        {false, 55}, {false, 50},  {false, 37}, {true, 133}, {true, 50},
     };
-    EXPECT_EQ(pasteKeySequence({50, 133}, 37, 55), expected);
+    EXPECT_EQ(pasteKeySequence({50, 133}, {37, 50}, 55), expected);
 }
 
 TEST(PasteKeySequence, ReleasesAHeldVFirstAndLeavesItUp)
@@ -167,7 +168,7 @@ TEST(PasteKeySequence, ReleasesAHeldVFirstAndLeavesItUp)
     const std::vector<FakeKey> expected{
         {false, 55}, {false, 133}, {true, 37}, {true, 55}, {false, 55}, {false, 37}, {true, 133},
     };
-    EXPECT_EQ(pasteKeySequence({133}, 37, 55, true), expected);
+    EXPECT_EQ(pasteKeySequence({133}, {37}, 55, true), expected);
 }
 
 } // namespace

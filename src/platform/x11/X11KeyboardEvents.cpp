@@ -16,8 +16,10 @@ namespace ondrel::platform::x11 {
 
 namespace {
 
-// The Control key's position (evdev KEY_LEFTCTRL + 8) for a keymap without Control_L.
+// The Control and Shift keys' positions (evdev KEY_LEFTCTRL and KEY_LEFTSHIFT + 8) for a
+// keymap without Control_L or Shift_L.
 constexpr std::uint8_t kLeftControlPosition = 37;
+constexpr std::uint8_t kLeftShiftPosition = 50;
 
 } // namespace
 
@@ -29,7 +31,7 @@ X11KeyboardEvents::X11KeyboardEvents(std::shared_ptr<X11Connection> connection)
 
 X11KeyboardEvents::~X11KeyboardEvents() = default;
 
-bool X11KeyboardEvents::postPasteKeystroke()
+bool X11KeyboardEvents::postPasteKeystroke(PasteKeystroke keystroke)
 {
     if (!m_hasXTest || m_connection->hasError())
         return false;
@@ -39,9 +41,17 @@ bool X11KeyboardEvents::postPasteKeystroke()
     // The paste key is the key that types "v" now (Dvorak moves it), else the V position.
     const auto v = keymap.keycodeForKeysym(XKB_KEY_v).value_or(KeyCodeMap::xKeycodeOfVPosition);
     const auto& modifierMap = keymap.modifierMap();
-    std::uint8_t control = keymap.keycodeForKeysym(XKB_KEY_Control_L).value_or(0);
-    if (control == 0)
-        control = modifierMap[2].empty() ? kLeftControlPosition : modifierMap[2].front();
+    // The modifier's usual key, else any key of its bit in the modifier map, else its position.
+    auto modifierKey = [&](std::uint32_t keysym, int bit, std::uint8_t position) {
+        const auto key = keymap.keycodeForKeysym(keysym).value_or(0);
+        if (key != 0)
+            return key;
+        return modifierMap[bit].empty() ? position : modifierMap[bit].front();
+    };
+    std::vector<std::uint8_t> pasteModifiers{
+        modifierKey(XKB_KEY_Control_L, 2, kLeftControlPosition)};
+    if (keystroke == PasteKeystroke::terminal)
+        pasteModifiers.push_back(modifierKey(XKB_KEY_Shift_L, 0, kLeftShiftPosition));
 
     XcbPointer<xcb_query_keymap_reply_t> pressed(
         xcb_query_keymap_reply(c, xcb_query_keymap(c), nullptr));
@@ -53,7 +63,7 @@ bool X11KeyboardEvents::postPasteKeystroke()
 
     std::vector<xcb_void_cookie_t> cookies;
     const bool vIsDown = (down[v / 8] >> (v % 8)) & 1u;
-    for (const auto& key : pasteKeySequence(held, control, v, vIsDown)) {
+    for (const auto& key : pasteKeySequence(held, pasteModifiers, v, vIsDown)) {
         cookies.push_back(
             xcb_test_fake_input_checked(c, key.press ? XCB_KEY_PRESS : XCB_KEY_RELEASE, key.keycode,
                                         XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0, 0));

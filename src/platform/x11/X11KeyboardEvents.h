@@ -8,15 +8,15 @@ namespace ondrel::platform::x11 {
 
 class X11Connection;
 
-// Ctrl+V through the XTEST extension, seen by the focused window with exactly Control held
-// whatever modifier keys the user is holding. Main thread.
+// Ctrl+V (Ctrl+Shift+V for terminals) through the XTEST extension, seen by the focused window
+// with exactly those modifiers held whatever modifier keys the user is holding. Main thread.
 class X11KeyboardEvents final : public KeyboardEvents
 {
 public:
     explicit X11KeyboardEvents(std::shared_ptr<X11Connection> connection);
     ~X11KeyboardEvents() override;
 
-    bool postPasteKeystroke() override;
+    bool postPasteKeystroke(PasteKeystroke keystroke) override;
 
     /// True when the server offers XTEST, without which no keystroke can be posted.
     bool hasXTest() const { return m_hasXTest; }

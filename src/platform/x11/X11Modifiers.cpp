@@ -129,19 +129,21 @@ std::vector<std::uint8_t> heldModifierKeycodes(const KeyBitmap& down, const Modi
 }
 
 std::vector<FakeKey> pasteKeySequence(const std::vector<std::uint8_t>& heldModifiers,
-                                      std::uint8_t controlKeycode, std::uint8_t vKeycode,
-                                      bool vIsDown)
+                                      const std::vector<std::uint8_t>& pasteModifiers,
+                                      std::uint8_t vKeycode, bool vIsDown)
 {
     std::vector<FakeKey> sequence;
-    sequence.reserve(heldModifiers.size() * 2 + 5);
+    sequence.reserve((heldModifiers.size() + pasteModifiers.size()) * 2 + 3);
     if (vIsDown)
         sequence.push_back({false, vKeycode});
     for (const auto keycode : heldModifiers)
         sequence.push_back({false, keycode});
-    sequence.push_back({true, controlKeycode});
+    for (const auto keycode : pasteModifiers)
+        sequence.push_back({true, keycode});
     sequence.push_back({true, vKeycode});
     sequence.push_back({false, vKeycode});
-    sequence.push_back({false, controlKeycode});
+    for (auto it = pasteModifiers.rbegin(); it != pasteModifiers.rend(); ++it)
+        sequence.push_back({false, *it});
     for (auto it = heldModifiers.rbegin(); it != heldModifiers.rend(); ++it)
         sequence.push_back({true, *it});
     return sequence;

@@ -67,12 +67,13 @@ struct FakeKey
     bool operator==(const FakeKey&) const = default;
 };
 
-/// Control+V as the target must see it: every held modifier key released first, Control
-/// and V typed, then the held keys pressed again so the user's hands stay in charge. A V key
-/// still down (the hotkey's own key) is released first and left up: the server ignores a
-/// press of a key that is already down, and pressing it again would type a "v".
+/// A paste keystroke (Control+V, or Control+Shift+V) as the target must see it: every held
+/// modifier key released first, the paste's modifier keys pressed in order, V typed, they are
+/// released in reverse, then the held keys pressed again so the user's hands stay in charge.
+/// A V key still down (the hotkey's own key) is released first and left up: the server
+/// ignores a press of a key that is already down, and pressing it again would type a "v".
 std::vector<FakeKey> pasteKeySequence(const std::vector<std::uint8_t>& heldModifiers,
-                                      std::uint8_t controlKeycode, std::uint8_t vKeycode,
-                                      bool vIsDown = false);
+                                      const std::vector<std::uint8_t>& pasteModifiers,
+                                      std::uint8_t vKeycode, bool vIsDown = false);
 
 } // namespace ondrel::platform::x11

@@ -4,6 +4,8 @@
 #include "X11Connection.h"
 #include "X11Log.h"
 
+#include <xcb/xfixes.h>
+
 #include <algorithm>
 #include <cstring>
 #include <set>
@@ -83,6 +85,21 @@ X11Pasteboard::X11Pasteboard(std::shared_ptr<X11Connection> connection)
         m_chunkSize = std::min(m_chunkSize, maxRequestBytes - 1024);
     m_listener = m_connection->addListener(
         [this](const xcb_generic_event_t& event) { return handleEvent(event); });
+
+    const auto* xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
+    if (xfixes && xfixes->present) {
+        XcbPointer<xcb_xfixes_query_version_reply_t> version(xcb_xfixes_query_version_reply(
+            c, xcb_xfixes_query_version(c, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION),
+            nullptr));
+        if (version) {
+            m_xfixesFirstEvent = xfixes->first_event;
+            xcb_xfixes_select_selection_input(
+                c, m_window, m_clipboard,
+                XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                    XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                    XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+        }
+    }
     m_connection->flush();
 }
 
@@ -134,24 +151,46 @@ XcbEvent X11Pasteboard::awaitEvent(const std::function<bool(const xcb_generic_ev
         deadline);
 }
 
-std::vector<PasteboardItem> X11Pasteboard::items()
+std::optional<xcb_window_t> X11Pasteboard::currentOwner()
 {
     auto* c = m_connection->xcb();
     XcbPointer<xcb_get_selection_owner_reply_t> owner(
         xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, m_clipboard), nullptr));
-    if (!owner || owner->owner == XCB_WINDOW_NONE)
+    if (!owner)
+        return std::nullopt;
+    return owner->owner;
+}
+
+std::vector<PasteboardItem> X11Pasteboard::items()
+{
+    m_lastRead = PasteboardRead::complete;
+    // Selection events reach us through the event loop.
+    m_connection->attachToEventLoop();
+    const auto owner = currentOwner();
+    if (!owner || *owner == XCB_WINDOW_NONE)
         return {};
-    if (owner->owner == m_window) {
+    if (*owner == m_window) {
         if (!m_owned || m_item.empty())
             return {};
         return {m_item};
+    }
+    // It did not answer last time and has kept the clipboard since: waiting again would
+    // only cost the user the same second on every paste.
+    if (m_silentOwner && m_silentOwner->window == *owner) {
+        m_lastRead = m_silentOwner->outcome;
+        return {};
     }
 
     Reader reader{Clock::now() + m_totalTimeout};
     const auto targetsAtom = m_connection->atom("TARGETS");
     const auto targetList = readTarget(targetsAtom, reader);
-    if (!targetList)
+    if (!targetList) {
+        if (reader.aborted) {
+            qCWarning(x11Log) << "The clipboard owner did not answer; its content is unreachable";
+            rememberSilentOwner(*owner, PasteboardRead::ownerSilent);
+        }
         return {};
+    }
     std::vector<xcb_atom_t> targets(targetList->size() / 4);
     std::memcpy(targets.data(), targetList->data(), targets.size() * 4);
 
@@ -168,12 +207,25 @@ std::vector<PasteboardItem> X11Pasteboard::items()
         if (auto data = readTarget(target, reader))
             item.push_back({std::move(name), std::move(*data)});
     }
-    if (reader.aborted)
-        qCWarning(x11Log) << "The clipboard owner stopped answering; kept" << item.size()
+    if (reader.aborted) {
+        qCWarning(x11Log) << "The clipboard owner stopped answering after" << item.size()
                           << "of its formats";
+        rememberSilentOwner(*owner, PasteboardRead::interrupted);
+    }
     if (item.empty())
         return {};
     return {std::move(item)};
+}
+
+void X11Pasteboard::rememberSilentOwner(xcb_window_t owner, PasteboardRead outcome)
+{
+    m_lastRead = outcome;
+    // Without XFixes we would never learn that the owner took the clipboard again with new
+    // content, so it is asked afresh each time.
+    if (m_xfixesFirstEvent == 0)
+        return;
+    m_silentOwner =
+        SilentOwner{owner, owner == m_reportedOwner ? m_reportedOwnerSince : 0, outcome};
 }
 
 std::optional<std::vector<std::byte>> X11Pasteboard::readTarget(xcb_atom_t target, Reader& reader)
@@ -269,8 +321,15 @@ bool X11Pasteboard::claimOwnership(const PasteboardItem& item)
             m_item.push_back(entry);
     }
     m_served = servedTargets(m_item);
+    m_targetClient.reset();
     m_contentRequested = false;
     return true;
+}
+
+bool X11Pasteboard::ownsLastWrite()
+{
+    // A SelectionClear may still wait in the queue; the server's answer is the truth.
+    return m_owned && currentOwner() == m_window;
 }
 
 void X11Pasteboard::clearContents()
@@ -301,6 +360,9 @@ bool X11Pasteboard::handleEvent(const xcb_generic_event_t& event)
         const auto& clear = reinterpret_cast<const xcb_selection_clear_event_t&>(event);
         if (clear.owner != m_window || clear.selection != m_clipboard)
             return false;
+        // Late news of a loss that came before our latest claim.
+        if (clear.time != XCB_CURRENT_TIME && clear.time < m_ownedSince)
+            return true;
         m_owned = false;
         m_item.clear();
         m_served.clear();
@@ -323,6 +385,20 @@ bool X11Pasteboard::handleEvent(const xcb_generic_event_t& event)
         return false;
     }
     default:
+        if (m_xfixesFirstEvent != 0 &&
+            responseType(event) == m_xfixesFirstEvent + XCB_XFIXES_SELECTION_NOTIFY) {
+            const auto& notify =
+                reinterpret_cast<const xcb_xfixes_selection_notify_event_t&>(event);
+            if (notify.selection != m_clipboard)
+                return false;
+            m_reportedOwner = notify.owner;
+            m_reportedOwnerSince = notify.selection_timestamp;
+            // The clipboard changed hands: whoever owns it now deserves to be asked.
+            if (m_silentOwner && (m_silentOwner->window != notify.owner ||
+                                  m_silentOwner->since != notify.selection_timestamp))
+                m_silentOwner.reset();
+            return true;
+        }
         return false;
     }
 }
@@ -387,8 +463,7 @@ bool X11Pasteboard::convertInto(xcb_window_t requestor, xcb_atom_t property, xcb
     if (name.empty() || served == m_served.end())
         return false;
 
-    if (requestor != m_window)
-        noteContentRequested();
+    noteContentRequested(requestor);
     const auto type = m_connection->atom(served->propertyType);
     if (served->data->size() <= m_chunkSize) {
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, requestor, property, type, 8,
@@ -441,8 +516,34 @@ void X11Pasteboard::continueTransfer(Transfer& transfer)
     m_connection->flush();
 }
 
-void X11Pasteboard::noteContentRequested()
+bool X11Pasteboard::isPasteTarget(xcb_window_t requestor)
 {
+    // Windows of one X client share the bits above the server's resource-ID mask.
+    const std::uint32_t mask = xcb_get_setup(m_connection->xcb())->resource_id_mask;
+    if (!m_targetClient) {
+        auto window =
+            m_connection
+                ->readCardinal(m_connection->root(), m_connection->atom("_NET_ACTIVE_WINDOW"))
+                .value_or(XCB_WINDOW_NONE);
+        if (window == XCB_WINDOW_NONE) {
+            auto* c = m_connection->xcb();
+            XcbPointer<xcb_get_input_focus_reply_t> focus(
+                xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+            // None and PointerRoot (1) name no window.
+            if (focus && focus->focus > 1 && focus->focus != m_connection->root())
+                window = focus->focus;
+        }
+        m_targetClient = window == XCB_WINDOW_NONE ? 0 : window & ~mask;
+    }
+    return *m_targetClient != 0 && (requestor & ~mask) == *m_targetClient;
+}
+
+void X11Pasteboard::noteContentRequested(xcb_window_t requestor)
+{
+    // Clipboard managers read every new owner at once; only the target's own read means the
+    // paste went through.
+    if (requestor == m_window || !isPasteTarget(requestor))
+        return;
     m_contentRequested = true;
     if (!m_contentRequestedHandler)
         return;

@@ -27,8 +27,10 @@ public:
     ~X11Pasteboard() override;
 
     std::vector<PasteboardItem> items() override;
+    PasteboardRead lastRead() const override { return m_lastRead; }
     void clearContents() override;
     bool writeItem(const PasteboardItem& item) override;
+    bool ownsLastWrite() override;
     bool contentWasRequested() const override;
     void setContentRequestedHandler(std::function<void()> handler) override;
 
@@ -54,7 +56,10 @@ private:
     void continueTransfer(Transfer& transfer);
     bool claimOwnership(const PasteboardItem& item);
     std::optional<xcb_timestamp_t> serverTime();
-    void noteContentRequested();
+    std::optional<xcb_window_t> currentOwner();
+    void rememberSilentOwner(xcb_window_t owner, PasteboardRead outcome);
+    bool isPasteTarget(xcb_window_t requestor);
+    void noteContentRequested(xcb_window_t requestor);
     void handOverToClipboardManager();
 
     std::shared_ptr<X11Connection> m_connection;
@@ -69,9 +74,27 @@ private:
     std::vector<ServedTarget> m_served;
     std::vector<std::unique_ptr<Transfer>> m_transfers;
 
+    // The X client whose windows stand for the paste's target (the active window's client),
+    // found at the first request after a write; 0 when none could be found.
+    std::optional<std::uint32_t> m_targetClient;
     bool m_contentRequested = false;
     std::function<void()> m_contentRequestedHandler;
     std::shared_ptr<bool> m_alive;
+
+    PasteboardRead m_lastRead = PasteboardRead::complete;
+    // An owner that did not answer, not waited for again while it keeps the clipboard: the
+    // selection's owner window and timestamp as XFixes reported them (0: not reported yet).
+    struct SilentOwner
+    {
+        xcb_window_t window = XCB_WINDOW_NONE;
+        xcb_timestamp_t since = 0;
+        PasteboardRead outcome = PasteboardRead::ownerSilent;
+    };
+    std::optional<SilentOwner> m_silentOwner;
+    // XFixes tells us each time the clipboard changes hands; without it nothing is remembered.
+    std::uint8_t m_xfixesFirstEvent = 0;
+    xcb_window_t m_reportedOwner = XCB_WINDOW_NONE;
+    xcb_timestamp_t m_reportedOwnerSince = 0;
 
     std::chrono::milliseconds m_answerTimeout{1000};
     std::chrono::milliseconds m_totalTimeout{3000};
