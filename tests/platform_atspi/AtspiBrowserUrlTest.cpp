@@ -64,7 +64,8 @@ TEST_P(AtspiBrowserUrlSearch, ReadsTheShowingPageOfTheActiveWindow)
 INSTANTIATE_TEST_SUITE_P(CollectionInterface, AtspiBrowserUrlSearch, testing::Bool(),
                          [](const auto& info) { return info.param ? "Offered" : "Missing"; });
 
-// The URL is reported exactly as the browser gives it, never normalised.
+// The URL is reported exactly as the browser gives it, never normalised. A later look-up asks
+// the window that answered before, as long as it is still the active one.
 TEST(AtspiBrowserUrl, FollowsTheTreeAsItChanges)
 {
     FakeAtspiDesktop desktop;
@@ -72,11 +73,21 @@ TEST(AtspiBrowserUrl, FollowsTheTreeAsItChanges)
     AtspiBrowserUrl browserUrl(optionsFor(desktop.address()));
 
     EXPECT_EQ(browserUrl.currentURL(ownPid(), "firefox"), "https://example.org/page?q=1#top");
+    const int searches = desktop.calls(0, QStringLiteral("GetChildren"));
     desktop.update(0, [](FakeTree& tree) {
         tree.nodes[QStringLiteral("page")].document->insert(
             QStringLiteral("DocURL"), QStringLiteral(" HTTPS://Example.org/a b?x=%20#Frag "));
     });
     EXPECT_EQ(browserUrl.currentURL(ownPid(), "firefox"), " HTTPS://Example.org/a b?x=%20#Frag ");
+    EXPECT_EQ(desktop.calls(0, QStringLiteral("GetChildren")), searches);
+
+    // The user brings the other window to the front.
+    desktop.update(0, [](FakeTree& tree) {
+        tree.nodes[QStringLiteral("window")].states = trees::statesOf({trees::AtspiState::showing});
+        tree.nodes[QStringLiteral("old")].states =
+            trees::statesOf({trees::AtspiState::active, trees::AtspiState::showing});
+    });
+    EXPECT_EQ(browserUrl.currentURL(ownPid(), "firefox"), "https://old.example/");
 }
 
 struct WindowChoice

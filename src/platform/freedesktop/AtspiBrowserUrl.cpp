@@ -3,6 +3,8 @@
 #include "platform/freedesktop/AtspiBus.h"
 #include "platform/freedesktop/AtspiTree.h"
 
+#include <map>
+#include <mutex>
 #include <thread>
 
 namespace ondrel::platform::freedesktop {
@@ -16,6 +18,27 @@ struct AtspiBrowserUrl::State
 
     Options options;
     AtspiBus bus;
+
+    // The window each browser process's last URL came from. Every call to a browser costs a
+    // wake-up of its main thread; asking the window we know costs three calls, searching the
+    // desktop for it again twice as many.
+    std::mutex mutex;
+    std::map<std::int64_t, AtspiObject> lastWindows;
+
+    std::optional<AtspiObject> lastWindow(std::int64_t processIdentifier)
+    {
+        std::lock_guard lock(mutex);
+        const auto found = lastWindows.find(processIdentifier);
+        return found == lastWindows.end() ? std::nullopt : std::optional{found->second};
+    }
+    void remember(std::int64_t processIdentifier, const AtspiObject& window)
+    {
+        std::lock_guard lock(mutex);
+        // Browser processes come and go; a handful of entries is all a session needs.
+        if (lastWindows.size() >= 16 && !lastWindows.contains(processIdentifier))
+            lastWindows.clear();
+        lastWindows[processIdentifier] = window;
+    }
 };
 
 AtspiBrowserUrl::AtspiBrowserUrl(Options options)
@@ -33,6 +56,17 @@ std::optional<std::string> AtspiBrowserUrl::currentURL(std::int64_t processIdent
     const auto& options = state->options;
     const AtspiDeadline deadline(options.budget, options.callTimeout);
     AtspiTree tree(state->bus, options.display.activeWindowTitle);
+
+    // While the window that answered last time is still the active one, it is the one in
+    // front. A window that went away, or another one now in front, sends us searching.
+    if (const auto window = state->lastWindow(processIdentifier)) {
+        const auto states = state->bus.states(*window, deadline);
+        if (states && hasState(*states, AtspiState::active)) {
+            if (auto url = tree.documentUrl(*window, deadline)) {
+                return url;
+            }
+        }
+    }
 
     const auto applications = tree.applicationsOf(processIdentifier, deadline);
     if (applications.empty()) {
@@ -52,6 +86,7 @@ std::optional<std::string> AtspiBrowserUrl::currentURL(std::int64_t processIdent
         for (const auto& application : applications) {
             if (const auto window = tree.activeWindow(application, deadline)) {
                 if (auto url = tree.documentUrl(*window, deadline)) {
+                    state->remember(processIdentifier, *window);
                     return url;
                 }
             }
