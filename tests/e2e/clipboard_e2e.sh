@@ -16,39 +16,27 @@ for tool in xdotool xclip zenity copyq xfce4-terminal python3; do
   command -v "$tool" >/dev/null || { echo "clipboard_e2e.sh: $tool is not installed" >&2; exit 69; }
 done
 export ONDREL_PLATFORM=linux
-
-work=$(mktemp -d /tmp/ondrel-clipboard.XXXXXX)
-pids=()
-cleanup() {
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=lib.sh
+source "$here/lib.sh"
+e2e_init clipboard
+# A stopped program only ends once it runs again; CopyQ's server outlives its client.
+clipboard_cleanup() {
   local status=$?
   copyq exit >/dev/null 2>&1 || true
-  for pid in "${pids[@]}"; do
-    kill -CONT "$pid" 2>/dev/null || true
-    kill "$pid" 2>/dev/null || true
-  done
-  for pid in "${pids[@]}"; do
-    wait "$pid" 2>/dev/null || true
-  done
-  rm -rf "$work"
-  exit $status
+  for pid in "${started[@]}"; do kill -CONT "$pid" 2>/dev/null || true; done
+  (exit $status)
+  e2e_cleanup
 }
-trap cleanup EXIT
+trap clipboard_cleanup EXIT
 
-fail() {
-  echo "FAIL: $*" >&2
-  for file in "$work"/*.out "$work"/*.err; do
-    [ -s "$file" ] && { echo "--- $(basename "$file")" >&2; tail -20 "$file" >&2; }
-  done
-  exit 1
-}
-
-# wait_until SECONDS COMMAND...: runs COMMAND until it succeeds, at most SECONDS.
-wait_until() {
+# wait_briefly SECONDS COMMAND...: wait_until with a finer step, for what follows a paste closely.
+wait_briefly() {
   local deadline=$((SECONDS + $1))
   shift
   until "$@"; do
     [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.05
+    sleep 0.02
   done
 }
 has_lines() {
@@ -72,7 +60,7 @@ PY
 start_harness() {
   "$harness" >"$work/harness.out" 2>"$work/harness.err" &
   harness_pid=$!
-  pids+=($harness_pid)
+  started+=($harness_pid)
   wait_until 20 has_lines "$work/harness.out" '^ready$' 1 || fail "the harness did not start"
 }
 
@@ -82,7 +70,7 @@ frontmost_is() { "$harness" --context 2>/dev/null | grep -qxF "app	$1"; }
 own_clipboard() {
   xclip -quiet -selection clipboard -t "$2" -i "$1" >/dev/null 2>&1 &
   xclip_pid=$!
-  pids+=($xclip_pid)
+  started+=($xclip_pid)
   wait_until 10 clipboard_is "$1" "$2" || fail "xclip did not take the clipboard"
 }
 clipboard_is() { xclip -o -selection clipboard -t "$2" 2>/dev/null | cmp -s - "$1"; }
@@ -90,7 +78,7 @@ clipboard_is() { xclip -o -selection clipboard -t "$2" 2>/dev/null | cmp -s - "$
 start_zenity() {
   zenity --entry --title "paste target" >"$work/zenity.out" 2>"$work/zenity.err" &
   zenity_pid=$!
-  pids+=($zenity_pid)
+  started+=($zenity_pid)
   wait_until 20 frontmost_is "wmclass:Zenity" || fail "zenity did not come to the front"
   sleep 0.5 # let the entry take the focus
 }
@@ -110,10 +98,10 @@ head -c 3000 /dev/urandom >"$work/newer.bin"
 own_clipboard "$work/previous.bin" application/x-ondrel-previous
 start_zenity
 xdotool key super+shift+v
-wait_until 10 has_lines "$work/harness.out" '^keystroke ' 1 || fail "the press did not paste"
+wait_briefly 10 has_lines "$work/harness.out" '^keystroke ' 1 || fail "the press did not paste"
 xclip -quiet -selection clipboard -t application/x-ondrel-newer -i "$work/newer.bin" >/dev/null 2>&1 &
 newer_pid=$!
-pids+=($newer_pid)
+started+=($newer_pid)
 wait_until 10 has_lines "$work/harness.out" '^matched ' 1 || fail "the paste did not end"
 sleep 2
 kill -0 "$newer_pid" 2>/dev/null || fail "the restore took the clipboard from the newer copy"
@@ -124,7 +112,7 @@ echo "ok - a copy made right after the press still owns the clipboard 2 s later,
 # --- a clipboard manager reads at once; the late target still gets the rule's text ------------
 
 copyq --start-server >"$work/copyq.out" 2>&1 &
-pids+=($!)
+started+=($!)
 wait_until 20 copyq count >/dev/null 2>&1 || fail "CopyQ did not start"
 own_clipboard "$work/previous.bin" application/x-ondrel-previous
 start_zenity
@@ -146,7 +134,7 @@ echo "ok - with CopyQ running, a late target gets the rule's text and the old cl
 # --- terminals paste with Ctrl+Shift+V -------------------------------------------------------
 
 xfce4-terminal --disable-server -x sh -c "cat >'$work/terminal.txt'" 2>"$work/terminal.err" &
-pids+=($!)
+started+=($!)
 wait_until 20 frontmost_is "xfce4-terminal" || fail "xfce4-terminal did not come to the front"
 sleep 0.5
 xdotool key super+shift+v
