@@ -47,6 +47,11 @@ void AppDelegate::applicationDidFinishLaunching()
     m_statusItem = std::make_unique<StatusItem>(
         StatusItem::Actions{[this] { openSettings(); }, [this] { quit(); }});
     m_statusItem->setUpPanel(*m_ruleStore, *m_hotkeyCoordinator);
+    if (const auto& session = m_platform->session; !session.smartPasteAvailable()) {
+        const QString reason = QString::fromStdString(session.unavailableReason);
+        qCWarning(appLog).noquote() << reason;
+        m_statusItem->showSessionNotice(reason);
+    }
     // 7. The first use of the shortcut's name stores its default and grabs it.
     m_hotkeyCoordinator->registerHotkey();
     qCDebug(appLog) << "shortcut registered";

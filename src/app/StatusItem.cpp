@@ -2,12 +2,14 @@
 
 #include "ui/Icons.h"
 #include "ui/MenuBarView.h"
+#include "ui/TextStyle.h"
 
 #include <QCursor>
 #include <QFile>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QScreen>
 #include <QSystemTrayIcon>
@@ -77,6 +79,22 @@ void StatusItem::setUpPanel(rules::RuleStore& ruleStore,
             m_actions.openSettings();
         },
         [this] { m_actions.quit(); }, m_panel.get()));
+}
+
+void StatusItem::showSessionNotice(const QString& reason)
+{
+    m_trayIcon->setToolTip(QStringLiteral("Ondrel\n") + reason);
+    if (!m_panel)
+        return;
+    auto* notice = new QLabel(reason, m_panel.get());
+    notice->setObjectName(QStringLiteral("sessionNotice"));
+    notice->setAccessibleName(reason);
+    notice->setTextFormat(Qt::PlainText);
+    notice->setWordWrap(true);
+    notice->setFixedWidth(ui::MenuBarView::panelWidth);
+    notice->setContentsMargins(16, 8, 16, 10);
+    ui::applyTextStyle(*notice, ui::TextStyle::caption, ui::TextTone::secondary);
+    m_panel->layout()->addWidget(notice);
 }
 
 void StatusItem::statusItemClicked()

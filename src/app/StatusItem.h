@@ -40,6 +40,9 @@ public:
     explicit StatusItem(Actions actions);
     ~StatusItem() override;
 
+    /// Says in the tooltip and at the foot of the panel why smart paste cannot work here.
+    void showSessionNotice(const QString& reason);
+
     /// Builds the panel's content from the store and the coordinator, which must outlive it.
     void setUpPanel(rules::RuleStore& ruleStore, paste::HotkeyCoordinator& hotkeyCoordinator);
 

@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QFrame>
+#include <QLabel>
 #include <QMenu>
 #include <QTest>
 
@@ -53,10 +54,11 @@ class AppDelegateTest : public QObject
 
     struct Fixture
     {
-        explicit Fixture(bool trusted = true)
+        explicit Fixture(bool trusted = true, std::string unavailableReason = {})
         {
             fakes.accessibility().setTrusted(trusted);
             auto platform = fakes.takePlatform();
+            platform->session.unavailableReason = std::move(unavailableReason);
             auto probe = std::make_unique<AlertProbe>();
             alerts = probe.get();
             platform->alerts = std::move(probe);
@@ -162,6 +164,27 @@ private Q_SLOTS:
         QVERIFY(window->isVisible());
         QCOMPARE(window->pos(), centred + QPoint(40, 40));
         QVERIFY(view->selection() == ui::SettingsView::SidebarItem::permissions());
+    }
+
+    void unsupportedSessionIsSaidInPanelAndWindow_data()
+    {
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("supported") << QString();
+        QTest::newRow("unsupported") << QStringLiteral("Smart paste is not available here.");
+    }
+    void unsupportedSessionIsSaidInPanelAndWindow()
+    {
+        QFETCH(QString, reason);
+        Fixture f(true, reason.toStdString());
+        f.delegate->applicationDidFinishLaunching();
+        f.delegate->openSettings();
+        for (QWidget* top : {static_cast<QWidget*>(f.delegate->statusItem()->panel()),
+                             &f.delegate->settingsWindowController()->window()}) {
+            auto* notice = top->findChild<QLabel*>(QStringLiteral("sessionNotice"));
+            QCOMPARE(notice != nullptr, !reason.isEmpty());
+            if (notice)
+                QCOMPARE(notice->text(), reason);
+        }
     }
 
     // Runs without a session bus (see CMakeLists.txt): the lock in $XDG_RUNTIME_DIR decides.
