@@ -12,7 +12,8 @@ int runCheck(Arguments args, Io io)
     const auto loaded = loadFileOperand(checkCommand(), args, io);
     if (auto* status = std::get_if<int>(&loaded))
         return *status;
-    io.out << std::get<rules::RuleStorage>(loaded).rules.size() << " rules\n";
+    const auto count = std::get<rules::RuleStorage>(loaded).rules.size();
+    io.out << count << (count == 1 ? " rule\n" : " rules\n");
     return exitOk;
 }
 
@@ -24,7 +25,7 @@ const Command& checkCommand()
         "check", "check [FILE]", "Tell whether Ondrel accepts a rules file",
         "Usage: ondrelctl check [FILE]\n"
         "\n"
-        "Reads FILE with Ondrel's own reader and prints \"<N> rules\" when it is accepted.\n"
+        "Reads FILE with Ondrel's own reader and prints \"<N> rules\" (\"1 rule\") when it is accepted.\n"
         "When it is rejected, or missing, prints the reason on standard error.\n"
         "FILE defaults to $XDG_DATA_HOME/Ondrel/rules.json (~/.local/share/Ondrel/rules.json).\n"
         "\n"
