@@ -27,7 +27,10 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  create_e2e_user
+  exit 0
+fi
 
 echo "bootstrap: installing ${missing[*]}"
 SUDO=""
@@ -35,3 +38,4 @@ SUDO=""
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+create_e2e_user

@@ -1,10 +1,10 @@
-#include "platform/x11/KeyCodeMap.h"
+#include "platform/freedesktop/KeyCodeMap.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
-namespace ondrel::platform::x11 {
+namespace ondrel::platform::freedesktop {
 namespace {
 
 struct KnownKey
@@ -65,4 +65,4 @@ TEST(KeyCodeMap, KeysWithoutCounterpartHaveNone)
 }
 
 } // namespace
-} // namespace ondrel::platform::x11
+} // namespace ondrel::platform::freedesktop

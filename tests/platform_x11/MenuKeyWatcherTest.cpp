@@ -1,5 +1,7 @@
 #include "platform/x11/MenuKeyWatcher.h"
 
+#include "platform/freedesktop/KeysymText.h"
+
 #include "platform/x11/X11KeyboardLayout.h"
 
 #include <QApplication>
@@ -96,7 +98,7 @@ class KeysymTexts : public testing::TestWithParam<KeysymText>
 
 TEST_P(KeysymTexts, AreWhatTheKeyTypes)
 {
-    EXPECT_EQ(X11KeyboardLayout::textOfKeysym(GetParam().keysym), GetParam().text);
+    EXPECT_EQ(freedesktop::textOfKeysym(GetParam().keysym), GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Keysyms, KeysymTexts,

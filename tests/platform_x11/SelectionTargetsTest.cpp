@@ -1,8 +1,8 @@
-#include "platform/x11/SelectionTargets.h"
+#include "platform/freedesktop/SelectionTargets.h"
 
 #include <gtest/gtest.h>
 
-namespace ondrel::platform::x11 {
+namespace ondrel::platform::freedesktop {
 namespace {
 
 std::vector<std::byte> bytes(std::string_view text)
@@ -107,4 +107,4 @@ INSTANTIATE_TEST_SUITE_P(Text, Latin1,
                                          Latin1Case{"\xFF", std::nullopt}));
 
 } // namespace
-} // namespace ondrel::platform::x11
+} // namespace ondrel::platform::freedesktop

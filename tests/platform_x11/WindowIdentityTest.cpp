@@ -1,4 +1,4 @@
-#include "platform/x11/WindowIdentity.h"
+#include "platform/freedesktop/WindowIdentity.h"
 
 #include "platform/freedesktop/DesktopEntries.h"
 
@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-namespace ondrel::platform::x11 {
+namespace ondrel::platform::freedesktop {
 namespace {
 
 namespace fs = std::filesystem;
@@ -116,4 +116,4 @@ TEST(SandboxLookup, MissingProcessesTellNothing)
 }
 
 } // namespace
-} // namespace ondrel::platform::x11
+} // namespace ondrel::platform::freedesktop

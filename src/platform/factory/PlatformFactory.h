@@ -11,6 +11,7 @@ namespace ondrel::platform {
 enum class BackendKind
 {
     x11,
+    wayland, // wlroots compositors driven through sway's IPC
 };
 
 // The desktop the backend needs cannot be reached (no X display, for instance).
@@ -20,11 +21,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-/// The backend ONDREL_PLATFORM names: "x11" (also when unset). Any other value gives the
-/// default and one warning line.
+/// The backend ONDREL_PLATFORM names ("x11" or "wayland"); when it names none, the one the
+/// session calls for (any other value also gives one warning line).
 BackendKind backendFromEnvironment();
-/// Builds the backend ONDREL_PLATFORM names, or the one the session calls for. Construct it on
-/// the main thread, after the QApplication. Throws PlatformUnavailable with a message for the
+/// Builds the backend backendFromEnvironment() gives. Construct it on the main thread, after
+/// the QApplication. Throws PlatformUnavailable with a message for the
 /// user when it cannot start. Its `session` says when smart paste cannot work in this session.
 std::unique_ptr<Platform> createPlatform();
 /// Builds the given backend.

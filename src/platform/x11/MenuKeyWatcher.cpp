@@ -1,7 +1,7 @@
 #include "MenuKeyWatcher.h"
 
-#include "KeyCodeMap.h"
 #include "X11Modifiers.h"
+#include "platform/freedesktop/KeyCodeMap.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -85,7 +85,7 @@ bool MenuKeyWatcher::eventFilter(QObject* watched, QEvent* event)
         // A held key repeats; only its first press is a key down.
         if (!m_keyHandler || key->isAutoRepeat())
             return false;
-        const auto keyCode = KeyCodeMap::macForXKeycode(key->nativeScanCode());
+        const auto keyCode = freedesktop::KeyCodeMap::macForXKeycode(key->nativeScanCode());
         if (!keyCode)
             return false;
         return m_keyHandler(event->type() == QEvent::KeyPress, *keyCode,

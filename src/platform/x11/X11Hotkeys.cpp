@@ -1,11 +1,11 @@
 #include "X11Hotkeys.h"
 
-#include "KeyCodeMap.h"
 #include "MenuKeyWatcher.h"
 #include "X11Connection.h"
 #include "X11Keymap.h"
 #include "X11Log.h"
 #include "X11Modifiers.h"
+#include "platform/freedesktop/KeyCodeMap.h"
 
 #include <QTimer>
 
@@ -44,7 +44,7 @@ OSStatus X11Hotkeys::registerEventHotKey(std::uint32_t keyCode, std::uint32_t ca
 {
     ref = 0;
     m_connection->attachToEventLoop();
-    const auto keycode = KeyCodeMap::xKeycodeForMac(keyCode);
+    const auto keycode = freedesktop::KeyCodeMap::xKeycodeForMac(keyCode);
     const auto modifiers = xModifiersForCarbon(carbonModifiers, m_connection->keymap().roles());
     if (!keycode || !modifiers)
         return eventHotKeyInvalidErr; // no such key, or fn, which X cannot see

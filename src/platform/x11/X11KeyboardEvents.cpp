@@ -1,10 +1,10 @@
 #include "X11KeyboardEvents.h"
 
-#include "KeyCodeMap.h"
 #include "X11Connection.h"
 #include "X11Keymap.h"
 #include "X11Log.h"
 #include "X11Modifiers.h"
+#include "platform/freedesktop/KeyCodeMap.h"
 
 #include <xcb/xtest.h>
 #include <xkbcommon/xkbcommon-keysyms.h>
@@ -39,7 +39,8 @@ bool X11KeyboardEvents::postPasteKeystroke(PasteKeystroke keystroke)
     auto& keymap = m_connection->keymap();
 
     // The paste key is the key that types "v" now (Dvorak moves it), else the V position.
-    const auto v = keymap.keycodeForKeysym(XKB_KEY_v).value_or(KeyCodeMap::xKeycodeOfVPosition);
+    const auto v =
+        keymap.keycodeForKeysym(XKB_KEY_v).value_or(freedesktop::KeyCodeMap::xKeycodeOfVPosition);
     const auto& modifierMap = keymap.modifierMap();
     // The modifier's usual key, else any key of its bit in the modifier map, else its position.
     auto modifierKey = [&](std::uint32_t keysym, int bit, std::uint8_t position) {

@@ -24,10 +24,6 @@ public:
     /// By the key's position (its X keycode); synthesised events without one by the toolkit key.
     std::optional<KeyStroke> keyStroke(const ToolkitKeyEvent& event) override;
 
-    /// The text a keysym types, with dead keys shown as their spacing accent; none for keys
-    /// that type nothing or only a control character.
-    static std::optional<std::string> textOfKeysym(std::uint32_t keysym);
-
 private:
     std::shared_ptr<X11Connection> m_connection;
 };

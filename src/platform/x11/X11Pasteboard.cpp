@@ -1,8 +1,8 @@
 #include "X11Pasteboard.h"
 
-#include "SelectionTargets.h"
 #include "X11Connection.h"
 #include "X11Log.h"
+#include "platform/freedesktop/SelectionTargets.h"
 
 #include <xcb/xfixes.h>
 
@@ -202,7 +202,7 @@ std::vector<PasteboardItem> X11Pasteboard::items()
         if (target == XCB_ATOM_NONE || !seen.insert(target).second)
             continue;
         auto name = m_connection->atomName(target);
-        if (name.empty() || isPseudoTarget(name))
+        if (name.empty() || freedesktop::isPseudoTarget(name))
             continue;
         if (auto data = readTarget(target, reader))
             item.push_back({std::move(name), std::move(*data)});
@@ -317,10 +317,10 @@ bool X11Pasteboard::claimOwnership(const PasteboardItem& item)
     m_ownedSince = *time;
     m_item.clear();
     for (const auto& entry : item) {
-        if (!isPseudoTarget(entry.type) && !entry.type.empty())
+        if (!freedesktop::isPseudoTarget(entry.type) && !entry.type.empty())
             m_item.push_back(entry);
     }
-    m_served = servedTargets(m_item);
+    m_served = freedesktop::servedTargets(m_item);
     m_targetClient.reset();
     m_contentRequested = false;
     return true;
@@ -458,8 +458,9 @@ bool X11Pasteboard::convertInto(xcb_window_t requestor, xcb_atom_t property, xcb
         return true;
     }
     const auto name = m_connection->atomName(target);
-    const auto served = std::find_if(m_served.begin(), m_served.end(),
-                                     [&](const ServedTarget& t) { return t.target == name; });
+    const auto served =
+        std::find_if(m_served.begin(), m_served.end(),
+                     [&](const freedesktop::ServedTarget& t) { return t.target == name; });
     if (name.empty() || served == m_served.end())
         return false;
 

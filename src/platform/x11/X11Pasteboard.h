@@ -13,9 +13,11 @@
 #include <optional>
 #include <vector>
 
-namespace ondrel::platform::x11 {
-
+namespace ondrel::platform::freedesktop {
 struct ServedTarget;
+}
+
+namespace ondrel::platform::x11 {
 
 // The CLIPBOARD selection. Reading asks the owner for every target and waits on the main
 // thread, bounded by time limits (see setTimeouts); serving our own content runs from the
@@ -71,7 +73,7 @@ private:
     bool m_owned = false;
     xcb_timestamp_t m_ownedSince = 0;
     PasteboardItem m_item;
-    std::vector<ServedTarget> m_served;
+    std::vector<freedesktop::ServedTarget> m_served;
     std::vector<std::unique_ptr<Transfer>> m_transfers;
 
     // The X client whose windows stand for the paste's target (the active window's client),

@@ -1,11 +1,11 @@
 #include "X11Workspace.h"
 
-#include "WindowIdentity.h"
 #include "X11Connection.h"
 #include "X11Log.h"
 #include "platform/freedesktop/DesktopEntries.h"
+#include "platform/freedesktop/InstalledApplications.h"
+#include "platform/freedesktop/WindowIdentity.h"
 
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 
@@ -16,8 +16,6 @@
 #include <set>
 
 namespace ondrel::platform::x11 {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -34,13 +32,6 @@ std::string propertyText(X11Connection& connection, xcb_window_t window, std::st
     while (!text.empty() && text.back() == '\0')
         text.pop_back();
     return text;
-}
-
-std::string withoutDesktopSuffix(std::string name)
-{
-    if (name.ends_with(".desktop"))
-        name.erase(name.size() - 8);
-    return name;
 }
 
 } // namespace
@@ -81,9 +72,9 @@ std::optional<std::int64_t> X11Workspace::processOf(xcb_window_t window)
     return std::nullopt;
 }
 
-WindowFacts X11Workspace::factsOf(xcb_window_t window)
+freedesktop::WindowFacts X11Workspace::factsOf(xcb_window_t window)
 {
-    WindowFacts facts;
+    freedesktop::WindowFacts facts;
     facts.processIdentifier = processOf(window);
     facts.kdeDesktopFile = propertyText(*m_connection, window, "_KDE_NET_WM_DESKTOP_FILE");
     facts.gtkApplicationId = propertyText(*m_connection, window, "_GTK_APPLICATION_ID");
@@ -119,7 +110,7 @@ RunningApplication X11Workspace::applicationOf(xcb_window_t window)
     const auto facts = factsOf(window);
     RunningApplication application;
     application.processIdentifier = facts.processIdentifier.value_or(0);
-    application.bundleIdentifier = applicationIdFor(facts, *m_entries);
+    application.bundleIdentifier = freedesktop::applicationIdFor(facts, *m_entries);
     application.activationPolicy =
         isRegularWindow(window) ? ActivationPolicy::regular : ActivationPolicy::accessory;
     if (application.bundleIdentifier) {
@@ -223,47 +214,23 @@ X11Workspace::runningApplications(const std::string& bundleIdentifier)
 
 void X11Workspace::openURL(const std::string& url)
 {
-    // xdg-open takes an argument starting with '-' as an option.
-    if (url.empty() || url.front() == '-') {
-        qCWarning(x11Log) << "Refusing to open" << QString::fromStdString(url);
-        return;
-    }
-    if (!QProcess::startDetached(QStringLiteral("xdg-open"), {QString::fromStdString(url)}))
-        qCWarning(x11Log) << "Could not start xdg-open for" << QString::fromStdString(url);
+    freedesktop::openWithDefaultHandler(url);
 }
 
 std::string X11Workspace::applicationsFolder() const
 {
-    return "/usr/share/applications";
+    return freedesktop::kApplicationsFolder;
 }
 
 std::optional<ApplicationInfo> X11Workspace::applicationInfo(const std::string& path)
 {
-    std::error_code error;
-    if (path.empty() || !fs::exists(path, error))
-        return std::nullopt;
-    ApplicationInfo info;
-    info.displayName = withoutDesktopSuffix(fs::path(path).filename().string());
-    if (!fs::is_regular_file(path, error) || !path.ends_with(".desktop"))
-        return info;
-    const auto entry = m_entries->readFile(path);
-    if (!entry)
-        return info;
-    if (!entry->name.empty())
-        info.displayName = entry->name;
-    info.icon = entry->icon;
-    if (entry->isApplication())
-        info.bundleIdentifier = entry->id;
-    return info;
+    return freedesktop::applicationInfoAt(path, *m_entries);
 }
 
 std::optional<ApplicationInfo>
 X11Workspace::installedApplication(const std::string& bundleIdentifier)
 {
-    const auto entry = m_entries->byId(bundleIdentifier);
-    if (!entry)
-        return std::nullopt;
-    return ApplicationInfo{entry->id, entry->name, entry->icon};
+    return freedesktop::installedApplicationWithId(bundleIdentifier, *m_entries);
 }
 
 } // namespace ondrel::platform::x11

@@ -7,12 +7,12 @@
 
 namespace ondrel::platform::freedesktop {
 class DesktopEntries;
-}
+struct WindowFacts;
+} // namespace ondrel::platform::freedesktop
 
 namespace ondrel::platform::x11 {
 
 class X11Connection;
-struct WindowFacts;
 
 // Applications as an EWMH window manager and the XDG desktop entries describe them. Every
 // answer is read from the server at the moment it is asked for. May be called from any thread.
@@ -35,7 +35,7 @@ public:
     installedApplication(const std::string& bundleIdentifier) override;
 
 private:
-    WindowFacts factsOf(std::uint32_t window);
+    freedesktop::WindowFacts factsOf(std::uint32_t window);
     std::optional<std::int64_t> processOf(std::uint32_t window);
     RunningApplication applicationOf(std::uint32_t window);
     bool isRegularWindow(std::uint32_t window);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-namespace ondrel::platform::x11 {
+namespace ondrel::platform::freedesktop {
 
 namespace {
 
@@ -96,4 +96,4 @@ std::optional<std::vector<std::byte>> utf8ToLatin1(const std::vector<std::byte>&
     return out;
 }
 
-} // namespace ondrel::platform::x11
+} // namespace ondrel::platform::freedesktop

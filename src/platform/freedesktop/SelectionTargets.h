@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace ondrel::platform::x11 {
+namespace ondrel::platform::freedesktop {
 
 /// Targets that describe a selection or act on it rather than hold its content; a snapshot
 /// that kept them would offer them twice after a restore.
@@ -31,4 +31,4 @@ std::vector<ServedTarget> servedTargets(const PasteboardItem& item);
 /// valid UTF-8 or holds a character outside Latin-1.
 std::optional<std::vector<std::byte>> utf8ToLatin1(const std::vector<std::byte>& utf8);
 
-} // namespace ondrel::platform::x11
+} // namespace ondrel::platform::freedesktop

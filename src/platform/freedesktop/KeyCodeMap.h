@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace ondrel::platform::x11 {
+namespace ondrel::platform::freedesktop {
 
 // Translates between macOS virtual key codes (the stored form of every shortcut) and the
 // keys of a Linux keyboard. Keys are matched by their position on the keyboard, never by
@@ -27,4 +27,4 @@ public:
     static constexpr std::uint8_t xKeycodeOfVPosition = 55;
 };
 
-} // namespace ondrel::platform::x11
+} // namespace ondrel::platform::freedesktop

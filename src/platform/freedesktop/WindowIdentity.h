@@ -6,10 +6,8 @@
 #include <string>
 
 namespace ondrel::platform::freedesktop {
-class DesktopEntries;
-}
 
-namespace ondrel::platform::x11 {
+class DesktopEntries;
 
 // What a top-level window says about the application that owns it.
 struct WindowFacts
@@ -34,4 +32,4 @@ std::optional<std::string> applicationIdFor(const WindowFacts& facts,
                                             freedesktop::DesktopEntries& entries,
                                             const std::filesystem::path& procRoot = "/proc");
 
-} // namespace ondrel::platform::x11
+} // namespace ondrel::platform::freedesktop

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string_view>
 
-namespace ondrel::platform::x11 {
+namespace ondrel::platform::freedesktop {
 
 namespace fs = std::filesystem;
 
@@ -151,4 +151,4 @@ std::optional<std::string> applicationIdFor(const WindowFacts& facts,
     return std::nullopt;
 }
 
-} // namespace ondrel::platform::x11
+} // namespace ondrel::platform::freedesktop

@@ -4,7 +4,7 @@
 #include <array>
 #include <utility>
 
-namespace ondrel::platform::x11 {
+namespace ondrel::platform::freedesktop {
 
 namespace {
 
@@ -174,4 +174,4 @@ std::optional<std::uint32_t> KeyCodeMap::macForXKeycode(std::uint32_t xKeycode)
     return macForEvdev(xKeycode - xKeycodeOffset);
 }
 
-} // namespace ondrel::platform::x11
+} // namespace ondrel::platform::freedesktop

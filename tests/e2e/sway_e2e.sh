@@ -1,0 +1,257 @@
+#!/usr/bin/env bash
+# The wlroots backend end to end, on headless sway with programs we did not write. Run it
+# inside the sway session:
+#   tests/e2e/run-in-sway.sh -- tests/e2e/sway_e2e.sh path/to/paste_harness path/to/sway_press [PRESSES]
+# Checks, each press made by sway_press's virtual keyboard (Super+Shift+V, held 300 ms):
+#   - the frontmost application ID of foot, zenity (GTK 3) and Firefox, and Firefox's URL;
+#   - a rule pastes into a zenity entry PRESSES times, and the text a wl-copy owner had is
+#     byte-exact afterwards; so is a PNG after one more press;
+#   - the target sees exactly Control with the V (wev logs its keyboard's modifiers);
+#   - `swaymsg reload` keeps the shortcut working;
+#   - a binding of the user's configuration on the same keys is reported, not replaced.
+# Prints figures (medians over the zenity presses): press to text, the keystroke's delay, and
+# the backend's calls on the main thread.
+set -euo pipefail
+
+harness=${1:?usage: sway_e2e.sh HARNESS PRESS_TOOL [PRESSES]}
+press_tool=${2:?usage: sway_e2e.sh HARNESS PRESS_TOOL [PRESSES]}
+presses=${3:-5}
+[ -n "${SWAYSOCK:-}" ] || { echo "sway_e2e.sh: no SWAYSOCK; run it inside run-in-sway.sh" >&2; exit 64; }
+for tool in foot zenity wev wl-copy wl-paste firefox-esr python3; do
+  command -v "$tool" >/dev/null || { echo "sway_e2e.sh: $tool is not installed" >&2; exit 69; }
+done
+
+# The harness shows no window, and Qt 6.4's Wayland plugin can hang at exit waiting for its
+# event thread; the backend has a connection of its own either way.
+export QT_QPA_PLATFORM=offscreen
+
+work=$(mktemp -d /tmp/ondrel-sway-e2e.XXXXXX)
+pids=()
+harness_pid=""
+cleanup() {
+  local status=$?
+  [ -z "$harness_pid" ] || kill "$harness_pid" 2>/dev/null || true
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}" $harness_pid; do wait "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+  exit $status
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  echo "--- windows (app_id, pid, focused)" >&2
+  swaymsg -t get_tree 2>/dev/null | python3 -c '
+import json, sys
+def walk(node):
+    if "pid" in node:
+        print(node.get("app_id"), node.get("pid"), node.get("focused"))
+    for child in node.get("nodes", []) + node.get("floating_nodes", []):
+        walk(child)
+walk(json.load(sys.stdin))' >&2 || true
+  for file in "$work"/*.out "$work"/*.err "$work"/*.log "${ONDREL_SWAY_LOG:-/nonexistent}"; do
+    [ -s "$file" ] && { echo "--- $(basename "$file")" >&2; tail -30 "$file" >&2; }
+  done
+  exit 1
+}
+
+wait_until() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.1
+  done
+}
+count_lines() { grep -c -- "$2" "$1" 2>/dev/null || true; }
+has_lines() { [ "$(count_lines "$1" "$2")" -ge "$3" ]; }
+
+rules_file="$XDG_DATA_HOME/Ondrel/rules.json"
+# write_rules BUNDLE_ID TEXT...: one plain-text rule per pair.
+write_rules() {
+  mkdir -p "$(dirname "$rules_file")"
+  python3 - "$rules_file" "$@" <<'PY'
+import json, sys, uuid
+path, pairs = sys.argv[1], sys.argv[2:]
+rules = [{"id": str(uuid.uuid4()).upper(), "name": "rule %d" % i, "bundleID": pairs[i],
+          "appDisplayName": pairs[i], "content": pairs[i + 1], "contentType": "plainText",
+          "urlMatchMode": "domain", "isEnabled": True, "createdAt": "2024-01-02T03:04:05Z"}
+         for i in range(0, len(pairs), 2)]
+json.dump({"version": 1, "rules": rules}, open(path, "w"))
+PY
+}
+
+start_harness() {
+  : >"$work/harness.out"
+  "$harness" >"$work/harness.out" 2>"$work/harness.err" &
+  harness_pid=$!
+  wait_until 20 has_lines "$work/harness.out" '^ready$' 1 || fail "the harness did not start"
+}
+stop_harness() {
+  kill "$harness_pid" 2>/dev/null || true
+  wait "$harness_pid" 2>/dev/null || true
+  harness_pid=""
+}
+
+# context_is APP [URL]: what a smart paste would see now.
+context_is() {
+  local seen
+  seen=$("$harness" --context 2>>"$work/context.err") || return 1
+  grep -qxF "app	$1" <<<"$seen" || return 1
+  [ $# -lt 2 ] || grep -qxF "url	$2" <<<"$seen"
+}
+
+press() { "$press_tool" 300; }
+press_and_wait() {
+  press
+  wait_until 10 has_lines "$work/harness.out" '^matched ' "$1" || fail "press $1 did not paste"
+}
+
+# --- frontmost applications ------------------------------------------------------------------
+
+foot >"$work/foot.log" 2>&1 &
+pids+=($!)
+wait_until 20 context_is foot || fail "foot is not the frontmost application"
+echo "ok - foot is frontmost as foot"
+
+# --- exactly Control reaches the target ------------------------------------------------------
+
+text="Hello from sway ✓ "
+write_rules "wmclass:Zenity" "$text" "wmclass:Wev" "wev text"
+start_harness
+
+# wev takes the keymap of the seat's last keyboard and crashes when that keyboard is gone (as
+# sway_press's is after each press), so it starts while the harness's keyboard is the last.
+stdbuf -oL wev >"$work/wev.log" 2>"$work/wev.err" &
+wev_pid=$!
+pids+=($wev_pid)
+wait_until 20 context_is "wmclass:Wev" || fail "wev did not come to the front"
+press_and_wait 1
+sleep 0.3
+# The modifiers wev was told last before the V went down: Control alone.
+python3 - "$work/wev.log" <<'PY' || fail "the target did not see exactly Control with the V"
+import re, sys
+log = open(sys.argv[1], errors="replace").read()
+last = None
+for block in re.split(r"\n(?=\[)", log):
+    if "wl_keyboard] modifiers" in block:
+        last = re.search(r"depressed: ([0-9a-f]+)", block).group(1)
+    elif "wl_keyboard] key" in block and "sym: v " in block and "pressed" in block:
+        sys.exit(0 if last is not None and int(last, 16) == 4 else 1)
+sys.exit(1)
+PY
+echo "ok - the target sees exactly Control with the V"
+kill "$wev_pid"
+
+# --- zenity: pastes, and the clipboard a wl-copy owner had is byte-exact afterwards ----------
+
+previous_text="before Ondrel ✓ $RANDOM"
+printf '%s' "$previous_text" | wl-copy
+zenity --entry --title "paste target" >"$work/zenity.out" 2>"$work/zenity.err" &
+zenity_pid=$!
+pids+=($zenity_pid)
+wait_until 20 context_is "wmclass:Zenity" || fail "zenity did not come to the front"
+echo "ok - zenity is frontmost as wmclass:Zenity"
+sleep 0.3
+for ((i = 1; i <= presses; i++)); do
+  press_and_wait $((i + 1))
+done
+sleep 0.3
+[ "$(wl-paste --no-newline --type text/plain)" = "$previous_text" ] || fail "the previous text came back changed"
+echo "ok - the text a wl-copy owner had is byte-exact after $presses pastes"
+
+python3 - "$work/previous.png" <<'PY'
+import os, struct, sys, zlib
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+w, h = 64, 48
+raw = b"".join(b"\0" + os.urandom(w * 3) for _ in range(h))
+png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 2, 0, 0, 0)) \
+    + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b"")
+open(sys.argv[1], "wb").write(png)
+PY
+wl-copy --type image/png <"$work/previous.png"
+press_and_wait $((presses + 2))
+sleep 0.3
+wl-paste --type image/png >"$work/after.png" || fail "the PNG is gone from the clipboard"
+cmp -s "$work/previous.png" "$work/after.png" || fail "the PNG came back changed"
+echo "ok - the PNG a wl-copy owner had is byte-exact afterwards"
+
+# --- a reload keeps the shortcut -------------------------------------------------------------
+
+swaymsg reload >/dev/null
+sleep 0.3
+press_and_wait $((presses + 3))
+echo "ok - the shortcut works after swaymsg reload"
+
+"$press_tool" return
+wait_until 10 bash -c "! kill -0 $zenity_pid 2>/dev/null" || fail "zenity did not close"
+expected=$(python3 -c 'import sys; print(sys.argv[1] * int(sys.argv[2]), end="")' "$text" $((presses + 2)))
+got=$(cat "$work/zenity.out")
+[ "$got" = "${expected%" "}" ] || [ "$got" = "$expected" ] || fail "zenity received '$got'"
+echo "ok - zenity received the rule's text $((presses + 2)) times"
+cp "$work/harness.out" "$work/zenity-figures.out"
+
+stop_harness
+
+# --- a conflicting binding of the user's is reported -----------------------------------------
+
+config=$(swaymsg -t get_version | python3 -c 'import json,sys; print(json.load(sys.stdin)["loaded_config_file_name"])')
+cp "$config" "$work/config.saved"
+echo 'bindsym Mod4+Shift+v exec true' >>"$config"
+swaymsg reload >/dev/null
+start_harness
+wait_until 5 has_lines "$work/harness.out" '^Error registering hotkey' 1 \
+  || fail "the conflicting binding was not reported"
+stop_harness
+cp "$work/config.saved" "$config"
+swaymsg reload >/dev/null
+echo "ok - a binding of the user's configuration on the same keys is reported"
+
+# --- Firefox: its ID and the page's URL ------------------------------------------------------
+
+mkdir -p "$work/www" "$work/firefox"
+echo '<!doctype html><title>Sway page</title><p>hello</p>' >"$work/www/page.html"
+python3 -u -m http.server --bind 127.0.0.1 --directory "$work/www" 0 >"$work/http.log" 2>&1 &
+pids+=($!)
+wait_until 10 grep -q "port" "$work/http.log" || fail "the page server did not start"
+port=$(grep -o 'port [0-9]*' "$work/http.log" | head -1 | cut -d' ' -f2)
+cat >"$work/firefox/user.js" <<'JS'
+user_pref("browser.shell.checkDefaultBrowser", false);
+user_pref("browser.startup.homepage_override.mstone", "ignore");
+user_pref("browser.aboutwelcome.enabled", false);
+user_pref("datareporting.policy.dataSubmissionEnabled", false);
+user_pref("toolkit.telemetry.reportingpolicy.firstRun", false);
+user_pref("app.update.auto", false);
+user_pref("browser.sessionstore.resume_from_crash", false);
+JS
+page="http://127.0.0.1:$port/page.html"
+MOZ_ENABLE_WAYLAND=1 firefox-esr --no-remote --profile "$work/firefox" "$page" >"$work/browser.log" 2>&1 &
+pids+=($!)
+wait_until 90 context_is "firefox-esr" "$page" || fail "Firefox's ID or URL was not seen"
+echo "ok - Firefox is frontmost as firefox-esr with the page's URL"
+
+# --- figures: the zenity presses, medians ------------------------------------------------------
+
+python3 - "$work/zenity-figures.out" <<'PY'
+import statistics, sys
+rows, row = [], None
+for line in open(sys.argv[1]):
+    parts = line.split()
+    if parts and parts[0] == "press":
+        row = {}
+        rows.append(row)
+    elif row is not None and parts and parts[0] in ("keystroke", "requested", "matched"):
+        row[parts[0]] = float(parts[1])
+    elif row is not None and len(parts) == 3 and parts[0] == "call":
+        row.setdefault("calls", {})[parts[1]] = float(parts[2])
+def median(values):
+    return statistics.median(values) if values else float("nan")
+taken = [r for r in rows if "requested" in r]
+print("figures (medians over %d presses that pasted into zenity on sway):" % len(taken))
+print("  press to text (target read the clipboard) %.1f ms" % median([r["requested"] for r in taken]))
+print("  keystroke after the fixed 50 ms            %.1f ms" % median([r["keystroke"] - 50 for r in taken]))
+for call in ("frontmost", "snapshot", "keystroke"):
+    took = [r["calls"][call] for r in taken if call in r.get("calls", {})]
+    print("  main-thread call %-10s median %.2f ms" % (call, median(took)))
+PY
