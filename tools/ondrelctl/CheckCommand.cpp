@@ -25,7 +25,8 @@ const Command& checkCommand()
         "check", "check [FILE]", "Tell whether Ondrel accepts a rules file",
         "Usage: ondrelctl check [FILE]\n"
         "\n"
-        "Reads FILE with Ondrel's own reader and prints \"<N> rules\" (\"1 rule\") when it is accepted.\n"
+        "Reads FILE with Ondrel's own reader and prints \"<N> rules\" (\"1 rule\") when it is "
+        "accepted.\n"
         "When it is rejected, or missing, prints the reason on standard error.\n"
         "FILE defaults to $XDG_DATA_HOME/Ondrel/rules.json (~/.local/share/Ondrel/rules.json).\n"
         "\n"
