@@ -11,6 +11,6 @@ press="$build/tests/e2e/sway_press"
 [ -x "$harness" ] && [ -x "$press" ] || { echo "build paste_harness and sway_press first" >&2; exit 64; }
 
 echo "== X11 (Xvfb + openbox)"
-tests/e2e/run-in-desktop.sh -- tests/e2e/paste_e2e.sh "$harness" "$presses" | sed -n '/^figures/,$p'
+bench/paste_figures.sh "$build" "$presses"
 echo "== sway (headless)"
 tests/e2e/run-in-sway.sh -- tests/e2e/sway_e2e.sh "$harness" "$press" "$presses" | sed -n '/^figures/,$p'
