@@ -7,9 +7,9 @@ packages=(
   # toolchain
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format clang-tidy
   # libraries
-  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libicu-dev nlohmann-json3-dev liburiparser-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-wayland libicu-dev nlohmann-json3-dev liburiparser-dev
   libx11-dev libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libxcb-xkb-dev libxcb-res0-dev libxcb-xfixes0-dev
-  libxkbcommon-dev libxkbcommon-x11-dev
+  libxkbcommon-dev libxkbcommon-x11-dev libwayland-dev libwayland-bin
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # end-to-end tests: a real X server and programs we did not write
@@ -19,7 +19,18 @@ packages=(
   copyq python3-pyatspi python3-xdg
   # a terminal emulator beside the paste target
   xfce4-terminal
+  # the Wayland end-to-end tests: headless sway, a Wayland terminal, a clipboard owner, key viewer
+  sway foot wl-clipboard wev
 )
+
+# sway refuses to run as root, so the Wayland end-to-end tests run their session as this
+# unprivileged user; created once, without a password or login shell.
+create_e2e_user() {
+  local user="${ONDREL_SWAY_USER:-ondrel-e2e}"
+  [ "$(id -u)" -eq 0 ] || return 0
+  id "$user" >/dev/null 2>&1 && return 0
+  useradd --system --create-home --shell /usr/sbin/nologin "$user"
+}
 
 missing=()
 for p in "${packages[@]}"; do
