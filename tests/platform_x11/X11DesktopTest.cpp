@@ -73,7 +73,9 @@ std::map<std::string, QByteArray> clipboardSeenByXclip()
 // Puts data on the clipboard with xclip, which then owns it until someone else does.
 std::unique_ptr<BackgroundProcess> xclipOwning(const QString& file, const QString& type = {})
 {
-    QStringList arguments{"-selection", "clipboard", "-i", file};
+    // -quiet keeps xclip in the foreground: without it xclip forks, and the child would go on
+    // owning the clipboard into the next test after this process is gone.
+    QStringList arguments{"-quiet", "-selection", "clipboard", "-i", file};
     if (!type.isEmpty())
         arguments << "-t" << type;
     auto owner = std::make_unique<BackgroundProcess>("xclip", arguments);
