@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QString>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace ondrel::platform::freedesktop {
@@ -50,6 +51,17 @@ std::optional<ApplicationInfo> installedApplicationWithId(const std::string& id,
     if (!entry)
         return std::nullopt;
     return ApplicationInfo{entry->id, entry->name, entry->icon};
+}
+
+void addInstance(std::vector<RunningApplication>& instances, RunningApplication application)
+{
+    auto same = std::find_if(instances.begin(), instances.end(), [&](const auto& known) {
+        return known.processIdentifier == application.processIdentifier;
+    });
+    if (same == instances.end())
+        instances.push_back(std::move(application));
+    else if (application.activationPolicy == ActivationPolicy::regular)
+        same->activationPolicy = ActivationPolicy::regular;
 }
 
 void openWithDefaultHandler(const std::string& url)

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ondrel::platform::freedesktop {
 
@@ -19,6 +20,10 @@ std::optional<ApplicationInfo> applicationInfoAt(const std::string& path, Deskto
 /// The usable application entry with this ID, or none.
 std::optional<ApplicationInfo> installedApplicationWithId(const std::string& id,
                                                           DesktopEntries& entries);
+
+/// Adds a window's application to instances: one entry per process, regular when any of its
+/// windows is.
+void addInstance(std::vector<RunningApplication>& instances, RunningApplication application);
 
 /// Opens a link with the desktop's default handler (xdg-open); refuses what looks like an option.
 void openWithDefaultHandler(const std::string& url);

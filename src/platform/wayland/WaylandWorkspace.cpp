@@ -252,13 +252,7 @@ WaylandWorkspace::runningApplications(const std::string& bundleIdentifier)
         auto application = applicationOf(toplevel, views);
         if (application.bundleIdentifier != bundleIdentifier)
             continue;
-        auto same = std::find_if(instances.begin(), instances.end(), [&](auto& a) {
-            return a.processIdentifier == application.processIdentifier;
-        });
-        if (same == instances.end())
-            instances.push_back(std::move(application));
-        else if (application.activationPolicy == ActivationPolicy::regular)
-            same->activationPolicy = ActivationPolicy::regular;
+        freedesktop::addInstance(instances, std::move(application));
     }
     return instances;
 }

@@ -200,14 +200,7 @@ X11Workspace::runningApplications(const std::string& bundleIdentifier)
         auto application = applicationOf(window);
         if (application.bundleIdentifier != bundleIdentifier)
             continue;
-        // One entry per process; a process with a regular window counts as regular.
-        auto same = std::find_if(instances.begin(), instances.end(), [&](auto& a) {
-            return a.processIdentifier == application.processIdentifier;
-        });
-        if (same == instances.end())
-            instances.push_back(std::move(application));
-        else if (application.activationPolicy == ActivationPolicy::regular)
-            same->activationPolicy = ActivationPolicy::regular;
+        freedesktop::addInstance(instances, std::move(application));
     }
     return instances;
 }
