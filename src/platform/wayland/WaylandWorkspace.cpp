@@ -6,7 +6,6 @@
 #include "WaylandLog.h"
 
 #include "platform/freedesktop/DesktopEntries.h"
-#include "platform/freedesktop/InstalledApplications.h"
 #include "platform/freedesktop/WindowIdentity.h"
 
 #include "wlr-foreign-toplevel-management-unstable-v1-client-protocol.h"
@@ -103,8 +102,8 @@ struct WaylandWorkspace::Listener
 WaylandWorkspace::WaylandWorkspace(std::shared_ptr<WaylandConnection> connection,
                                    std::shared_ptr<SwayIpc> sway,
                                    std::shared_ptr<freedesktop::DesktopEntries> entries)
-    : m_connection(std::move(connection)), m_sway(std::move(sway)), m_entries(std::move(entries)),
-      m_cache(std::make_shared<Cache>())
+    : DesktopWorkspace(std::move(entries)), m_connection(std::move(connection)),
+      m_sway(std::move(sway)), m_cache(std::make_shared<Cache>())
 {
     if (auto* manager = m_connection->toplevelManager()) {
         zwlr_foreign_toplevel_manager_v1_add_listener(manager, &Listener::managerListener,
@@ -180,20 +179,7 @@ RunningApplication WaylandWorkspace::applicationOf(const Toplevel& toplevel,
         if (!facts.wmClass.empty() && facts.wmClass.front() >= 'a' && facts.wmClass.front() <= 'z')
             facts.wmClass.front() = static_cast<char>(facts.wmClass.front() - 'a' + 'A');
     }
-    RunningApplication application;
-    application.processIdentifier = facts.processIdentifier.value_or(0);
-    application.bundleIdentifier = freedesktop::applicationIdFor(facts, *m_entries);
-    application.activationPolicy =
-        toplevel.hasParent ? ActivationPolicy::accessory : ActivationPolicy::regular;
-    if (application.bundleIdentifier) {
-        if (auto entry = m_entries->byId(*application.bundleIdentifier)) {
-            application.localizedName = entry->name;
-            application.icon = entry->icon;
-        }
-    }
-    if (!application.localizedName && !toplevel.appId.empty())
-        application.localizedName = toplevel.appId;
-    return application;
+    return applicationFor(facts, !toplevel.hasParent, toplevel.appId);
 }
 
 std::optional<RunningApplication> WaylandWorkspace::frontmostApplication()
@@ -222,60 +208,17 @@ std::function<std::optional<std::string>()> WaylandWorkspace::activeWindowTitleR
     };
 }
 
-std::vector<RunningApplication> WaylandWorkspace::runningApplications()
+std::vector<RunningApplication> WaylandWorkspace::windowApplications(bool mainWindowsOnly)
 {
     const auto tree = m_sway ? m_sway->request(SwayIpc::Message::getTree) : std::nullopt;
     const auto views = tree ? swayViews(*tree) : std::vector<SwayView>{};
     std::vector<RunningApplication> applications;
     for (const auto& toplevel : toplevels()) {
-        if (toplevel.hasParent)
+        if (mainWindowsOnly && toplevel.hasParent)
             continue;
-        auto application = applicationOf(toplevel, views);
-        if (!application.bundleIdentifier)
-            continue;
-        const bool known = std::any_of(applications.begin(), applications.end(), [&](auto& a) {
-            return a.bundleIdentifier == application.bundleIdentifier;
-        });
-        if (!known)
-            applications.push_back(std::move(application));
+        applications.push_back(applicationOf(toplevel, views));
     }
     return applications;
-}
-
-std::vector<RunningApplication>
-WaylandWorkspace::runningApplications(const std::string& bundleIdentifier)
-{
-    const auto tree = m_sway ? m_sway->request(SwayIpc::Message::getTree) : std::nullopt;
-    const auto views = tree ? swayViews(*tree) : std::vector<SwayView>{};
-    std::vector<RunningApplication> instances;
-    for (const auto& toplevel : toplevels()) {
-        auto application = applicationOf(toplevel, views);
-        if (application.bundleIdentifier != bundleIdentifier)
-            continue;
-        freedesktop::addInstance(instances, std::move(application));
-    }
-    return instances;
-}
-
-void WaylandWorkspace::openURL(const std::string& url)
-{
-    freedesktop::openWithDefaultHandler(url);
-}
-
-std::string WaylandWorkspace::applicationsFolder() const
-{
-    return freedesktop::kApplicationsFolder;
-}
-
-std::optional<ApplicationInfo> WaylandWorkspace::applicationInfo(const std::string& path)
-{
-    return freedesktop::applicationInfoAt(path, *m_entries);
-}
-
-std::optional<ApplicationInfo>
-WaylandWorkspace::installedApplication(const std::string& bundleIdentifier)
-{
-    return freedesktop::installedApplicationWithId(bundleIdentifier, *m_entries);
 }
 
 } // namespace ondrel::platform::wayland

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Workspace.h"
+#include "platform/freedesktop/DesktopWorkspace.h"
 
 #include <cstdint>
 #include <functional>
@@ -12,10 +12,6 @@
 
 struct zwlr_foreign_toplevel_handle_v1;
 
-namespace ondrel::platform::freedesktop {
-class DesktopEntries;
-}
-
 namespace ondrel::platform::wayland {
 
 class SwayIpc;
@@ -25,7 +21,7 @@ struct SwayView;
 // The windows the compositor announces through the foreign-toplevel protocol, kept up to date
 // from the event loop, with process ids from sway's tree. An application ID is found from the
 // window's app_id by the same desktop-entry rules as on X11. May be called from any thread.
-class WaylandWorkspace final : public Workspace
+class WaylandWorkspace final : public freedesktop::DesktopWorkspace
 {
 public:
     WaylandWorkspace(std::shared_ptr<WaylandConnection> connection, std::shared_ptr<SwayIpc> sway,
@@ -33,14 +29,6 @@ public:
     ~WaylandWorkspace() override;
 
     std::optional<RunningApplication> frontmostApplication() override;
-    std::vector<RunningApplication> runningApplications() override;
-    std::vector<RunningApplication>
-    runningApplications(const std::string& bundleIdentifier) override;
-    void openURL(const std::string& url) override;
-    std::string applicationsFolder() const override;
-    std::optional<ApplicationInfo> applicationInfo(const std::string& path) override;
-    std::optional<ApplicationInfo>
-    installedApplication(const std::string& bundleIdentifier) override;
 
     /// Reads the active window's title from any thread, as the event loop last left it; safe
     /// to call after the workspace is gone (it then answers none).
@@ -65,13 +53,13 @@ private:
         std::map<zwlr_foreign_toplevel_handle_v1*, Toplevel> pending;
     };
 
+    std::vector<RunningApplication> windowApplications(bool mainWindowsOnly) override;
     std::vector<Toplevel> toplevels();
     void refreshFromMainThread();
     RunningApplication applicationOf(const Toplevel& toplevel, const std::vector<SwayView>& views);
 
     std::shared_ptr<WaylandConnection> m_connection;
     std::shared_ptr<SwayIpc> m_sway;
-    std::shared_ptr<freedesktop::DesktopEntries> m_entries;
     std::shared_ptr<Cache> m_cache;
 };
 

@@ -3,7 +3,6 @@
 #include "X11Connection.h"
 #include "X11Log.h"
 #include "platform/freedesktop/DesktopEntries.h"
-#include "platform/freedesktop/InstalledApplications.h"
 #include "platform/freedesktop/WindowIdentity.h"
 
 #include <QString>
@@ -38,7 +37,7 @@ std::string propertyText(X11Connection& connection, xcb_window_t window, std::st
 
 X11Workspace::X11Workspace(std::shared_ptr<X11Connection> connection,
                            std::shared_ptr<freedesktop::DesktopEntries> entries)
-    : m_connection(std::move(connection)), m_entries(std::move(entries))
+    : DesktopWorkspace(std::move(entries)), m_connection(std::move(connection))
 {}
 
 X11Workspace::X11Workspace(std::shared_ptr<X11Connection> connection)
@@ -108,20 +107,7 @@ xcb_window_t X11Workspace::transientRoot(xcb_window_t window)
 RunningApplication X11Workspace::applicationOf(xcb_window_t window)
 {
     const auto facts = factsOf(window);
-    RunningApplication application;
-    application.processIdentifier = facts.processIdentifier.value_or(0);
-    application.bundleIdentifier = freedesktop::applicationIdFor(facts, *m_entries);
-    application.activationPolicy =
-        isRegularWindow(window) ? ActivationPolicy::regular : ActivationPolicy::accessory;
-    if (application.bundleIdentifier) {
-        if (auto entry = m_entries->byId(*application.bundleIdentifier)) {
-            application.localizedName = entry->name;
-            application.icon = entry->icon;
-        }
-    }
-    if (!application.localizedName && !facts.wmClass.empty())
-        application.localizedName = facts.wmClass;
-    return application;
+    return applicationFor(facts, isRegularWindow(window), facts.wmClass);
 }
 
 bool X11Workspace::isRegularWindow(xcb_window_t window)
@@ -172,58 +158,16 @@ std::optional<RunningApplication> X11Workspace::frontmostApplication()
     return application;
 }
 
-std::vector<RunningApplication> X11Workspace::runningApplications()
+std::vector<RunningApplication> X11Workspace::windowApplications(bool mainWindowsOnly)
 {
     std::vector<RunningApplication> applications;
     for (const auto window : m_connection->readCardinals(m_connection->root(),
                                                          m_connection->atom("_NET_CLIENT_LIST"))) {
-        if (!isRegularWindow(window))
+        if (mainWindowsOnly && !isRegularWindow(window))
             continue;
-        auto application = applicationOf(window);
-        if (!application.bundleIdentifier)
-            continue;
-        const bool known = std::any_of(applications.begin(), applications.end(), [&](auto& a) {
-            return a.bundleIdentifier == application.bundleIdentifier;
-        });
-        if (!known)
-            applications.push_back(std::move(application));
+        applications.push_back(applicationOf(window));
     }
     return applications;
-}
-
-std::vector<RunningApplication>
-X11Workspace::runningApplications(const std::string& bundleIdentifier)
-{
-    std::vector<RunningApplication> instances;
-    for (const auto window : m_connection->readCardinals(m_connection->root(),
-                                                         m_connection->atom("_NET_CLIENT_LIST"))) {
-        auto application = applicationOf(window);
-        if (application.bundleIdentifier != bundleIdentifier)
-            continue;
-        freedesktop::addInstance(instances, std::move(application));
-    }
-    return instances;
-}
-
-void X11Workspace::openURL(const std::string& url)
-{
-    freedesktop::openWithDefaultHandler(url);
-}
-
-std::string X11Workspace::applicationsFolder() const
-{
-    return freedesktop::kApplicationsFolder;
-}
-
-std::optional<ApplicationInfo> X11Workspace::applicationInfo(const std::string& path)
-{
-    return freedesktop::applicationInfoAt(path, *m_entries);
-}
-
-std::optional<ApplicationInfo>
-X11Workspace::installedApplication(const std::string& bundleIdentifier)
-{
-    return freedesktop::installedApplicationWithId(bundleIdentifier, *m_entries);
 }
 
 } // namespace ondrel::platform::x11
