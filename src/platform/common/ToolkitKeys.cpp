@@ -66,8 +66,6 @@ constexpr std::array<std::pair<int, std::uint32_t>, 16> namedKeys{{
     {qtKeyHelp, 114},
 }};
 
-} // namespace
-
 std::optional<std::uint32_t> macKeyCodeForToolkitKey(int key)
 {
     if (key >= qtKeyF1 && key < qtKeyF1 + static_cast<int>(functionKeyCodes.size())) {
@@ -102,6 +100,18 @@ std::uint32_t carbonModifiersForToolkit(std::uint32_t toolkitModifiers)
         carbon |= CarbonModifier::control;
     }
     return carbon;
+}
+
+} // namespace
+
+std::optional<KeyStroke> keyStrokeOf(const ToolkitKeyEvent& event, PositionOfScanCode positionOf)
+{
+    const auto keyCode = positionOf && event.nativeScanCode != 0
+                             ? positionOf(event.nativeScanCode)
+                             : macKeyCodeForToolkitKey(event.key);
+    if (!keyCode)
+        return std::nullopt;
+    return KeyStroke{*keyCode, carbonModifiersForToolkit(event.modifiers)};
 }
 
 } // namespace ondrel::platform

@@ -7,11 +7,14 @@
 
 namespace ondrel::platform {
 
-/// The macOS key code of the key a toolkit key names on a US layout; none for keys without one.
-/// Used where the display gave no scan code (synthesised events).
-std::optional<std::uint32_t> macKeyCodeForToolkitKey(int key);
+/// The macOS key code at the position of a display's key code; none for keys without one.
+using PositionOfScanCode = std::optional<std::uint32_t> (*)(std::uint32_t scanCode);
 
-/// Carbon modifier bits of ToolkitModifier bits (Meta is Super, Command's place).
-std::uint32_t carbonModifiersForToolkit(std::uint32_t toolkitModifiers);
+/// A toolkit key press in the stored form. The key is taken by its position when the display
+/// gave a scan code and positionOf can place it (the hotkey maps the stored code back the same
+/// way); otherwise (synthesised events) by the key the toolkit names on a US layout. Meta is
+/// Super, Command's place.
+std::optional<KeyStroke> keyStrokeOf(const ToolkitKeyEvent& event,
+                                     PositionOfScanCode positionOf = nullptr);
 
 } // namespace ondrel::platform

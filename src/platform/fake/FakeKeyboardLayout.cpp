@@ -42,11 +42,7 @@ bool FakeKeyboardLayout::isTakenBySystem(std::uint32_t keyCode, std::uint32_t ca
 
 std::optional<KeyStroke> FakeKeyboardLayout::keyStroke(const ToolkitKeyEvent& event)
 {
-    const auto keyCode = macKeyCodeForToolkitKey(event.key);
-    if (!keyCode) {
-        return std::nullopt;
-    }
-    return KeyStroke{*keyCode, carbonModifiersForToolkit(event.modifiers)};
+    return keyStrokeOf(event);
 }
 
 void FakeKeyboardLayout::setCharacter(std::uint32_t keyCode, std::optional<std::string> text)

@@ -61,13 +61,8 @@ bool SwayKeyboardLayout::isTakenBySystem(std::uint32_t keyCode, std::uint32_t ca
 
 std::optional<KeyStroke> SwayKeyboardLayout::keyStroke(const ToolkitKeyEvent& event)
 {
-    // Qt on Wayland reports XKB keycodes too: the position, as the binding uses it.
-    const auto keyCode = event.nativeScanCode != 0
-                             ? freedesktop::KeyCodeMap::macForXKeycode(event.nativeScanCode)
-                             : macKeyCodeForToolkitKey(event.key);
-    if (!keyCode)
-        return std::nullopt;
-    return KeyStroke{*keyCode, carbonModifiersForToolkit(event.modifiers)};
+    // Qt on Wayland reports XKB keycodes as on X11, so a key is stored by its position there too.
+    return keyStrokeOf(event, &freedesktop::KeyCodeMap::macForXKeycode);
 }
 
 } // namespace ondrel::platform::wayland

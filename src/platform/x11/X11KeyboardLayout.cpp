@@ -54,13 +54,7 @@ bool X11KeyboardLayout::isTakenBySystem(std::uint32_t keyCode, std::uint32_t car
 
 std::optional<KeyStroke> X11KeyboardLayout::keyStroke(const ToolkitKeyEvent& event)
 {
-    // The position, not the symbol: the hotkey grab maps the stored code back the same way.
-    const auto keyCode = event.nativeScanCode != 0
-                             ? freedesktop::KeyCodeMap::macForXKeycode(event.nativeScanCode)
-                             : macKeyCodeForToolkitKey(event.key);
-    if (!keyCode)
-        return std::nullopt;
-    return KeyStroke{*keyCode, carbonModifiersForToolkit(event.modifiers)};
+    return keyStrokeOf(event, &freedesktop::KeyCodeMap::macForXKeycode);
 }
 
 } // namespace ondrel::platform::x11
