@@ -2,160 +2,53 @@
 
 #include <algorithm>
 #include <array>
-#include <utility>
 
 namespace ondrel::platform::freedesktop {
 
 namespace {
 
-struct KeyPosition
-{
-    std::uint32_t mac;
-    std::uint16_t evdev;
+// The evdev code (linux/input-event-codes.h) of the key at each macOS key code's place on
+// Apple's ANSI, ISO and JIS keyboards; 0 where a PC keyboard has no counterpart. fn (0x3F) has
+// none an X client could see. Pairs by position, not by label: ISO section is KEY_102ND,
+// Delete is Backspace and forward delete is Delete, Help is Insert, keypad Clear is Num Lock,
+// the contextual-menu key is Compose, JIS Eisu and Kana are Muhenkan and Henkan (either side
+// of the space bar), JIS underscore is KEY_RO, Command is Meta and Option is Alt.
+// clang-format off
+constexpr std::array<std::uint16_t, 0x7F> kEvdevOfMac{
+    30,  31,  32,  33,  35,  34,  44,  45,  // 0x00: A S D F H G Z X
+    46,  47,  86,  48,  16,  17,  18,  19,  // 0x08: C V section B Q W E R
+    21,  20,  2,   3,   4,   5,   7,   6,   // 0x10: Y T 1 2 3 4 6 5
+    13,  10,  8,   12,  9,   11,  27,  24,  // 0x18: = 9 7 - 8 0 ] O
+    22,  26,  23,  25,  28,  38,  36,  40,  // 0x20: U [ I P Return L J '
+    37,  39,  43,  51,  53,  49,  50,  52,  // 0x28: K ; backslash , / N M .
+    15,  57,  41,  14,  0,   1,   126, 125, // 0x30: Tab Space ` Delete - Escape R-Command Command
+    42,  58,  56,  29,  54,  100, 97,  0,   // 0x38: Shift Caps Option Ctrl, right Shift Option Ctrl
+    187, 83,  0,   55,  0,   78,  0,   69,  // 0x40: F17, keypad: . - * - + - Clear
+    115, 114, 113, 98,  96,  0,   74,  188, // 0x48: volume up down mute, keypad: / Enter - -, F18
+    189, 117, 82,  79,  80,  81,  75,  76,  // 0x50: F19, keypad: = 0 1 2 3 4 5
+    77,  71,  190, 72,  73,  124, 89,  95,  // 0x58: keypad 6 7, F20, keypad 8 9, JIS: yen _ ,
+    63,  64,  65,  61,  66,  67,  94,  87,  // 0x60: F5 F6 F7 F3 F8 F9 Eisu F11
+    92,  183, 186, 184, 0,   68,  127, 88,  // 0x68: Kana F13 F16 F14 - F10 menu F12
+    0,   185, 110, 102, 104, 111, 62,  107, // 0x70: - F15 Help Home PageUp forward-delete F4 End
+    60,  109, 59,  105, 106, 108, 103,      // 0x78: F2 PageDown F1 left right down up
 };
-
-// Every key of Apple's ANSI, ISO and JIS keyboards that has a counterpart on a PC keyboard,
-// paired by where it sits. fn (0x3F) has none an X client could see, so it is absent.
-constexpr std::array kPositions{
-    KeyPosition{0x00, 30},  // A
-    KeyPosition{0x01, 31},  // S
-    KeyPosition{0x02, 32},  // D
-    KeyPosition{0x03, 33},  // F
-    KeyPosition{0x04, 35},  // H
-    KeyPosition{0x05, 34},  // G
-    KeyPosition{0x06, 44},  // Z
-    KeyPosition{0x07, 45},  // X
-    KeyPosition{0x08, 46},  // C
-    KeyPosition{0x09, 47},  // V
-    KeyPosition{0x0A, 86},  // ISO section -> KEY_102ND
-    KeyPosition{0x0B, 48},  // B
-    KeyPosition{0x0C, 16},  // Q
-    KeyPosition{0x0D, 17},  // W
-    KeyPosition{0x0E, 18},  // E
-    KeyPosition{0x0F, 19},  // R
-    KeyPosition{0x10, 21},  // Y
-    KeyPosition{0x11, 20},  // T
-    KeyPosition{0x12, 2},   // 1
-    KeyPosition{0x13, 3},   // 2
-    KeyPosition{0x14, 4},   // 3
-    KeyPosition{0x15, 5},   // 4
-    KeyPosition{0x16, 7},   // 6
-    KeyPosition{0x17, 6},   // 5
-    KeyPosition{0x18, 13},  // =
-    KeyPosition{0x19, 10},  // 9
-    KeyPosition{0x1A, 8},   // 7
-    KeyPosition{0x1B, 12},  // -
-    KeyPosition{0x1C, 9},   // 8
-    KeyPosition{0x1D, 11},  // 0
-    KeyPosition{0x1E, 27},  // ]
-    KeyPosition{0x1F, 24},  // O
-    KeyPosition{0x20, 22},  // U
-    KeyPosition{0x21, 26},  // [
-    KeyPosition{0x22, 23},  // I
-    KeyPosition{0x23, 25},  // P
-    KeyPosition{0x24, 28},  // Return
-    KeyPosition{0x25, 38},  // L
-    KeyPosition{0x26, 36},  // J
-    KeyPosition{0x27, 40},  // '
-    KeyPosition{0x28, 37},  // K
-    KeyPosition{0x29, 39},  // ;
-    KeyPosition{0x2A, 43},  // backslash
-    KeyPosition{0x2B, 51},  // ,
-    KeyPosition{0x2C, 53},  // /
-    KeyPosition{0x2D, 49},  // N
-    KeyPosition{0x2E, 50},  // M
-    KeyPosition{0x2F, 52},  // .
-    KeyPosition{0x30, 15},  // Tab
-    KeyPosition{0x31, 57},  // Space
-    KeyPosition{0x32, 41},  // `
-    KeyPosition{0x33, 14},  // Delete -> Backspace
-    KeyPosition{0x35, 1},   // Escape
-    KeyPosition{0x36, 126}, // right Command -> right Meta
-    KeyPosition{0x37, 125}, // Command -> left Meta
-    KeyPosition{0x38, 42},  // Shift
-    KeyPosition{0x39, 58},  // Caps Lock
-    KeyPosition{0x3A, 56},  // Option -> left Alt
-    KeyPosition{0x3B, 29},  // Control
-    KeyPosition{0x3C, 54},  // right Shift
-    KeyPosition{0x3D, 100}, // right Option -> right Alt
-    KeyPosition{0x3E, 97},  // right Control
-    KeyPosition{0x40, 187}, // F17
-    KeyPosition{0x41, 83},  // keypad .
-    KeyPosition{0x43, 55},  // keypad *
-    KeyPosition{0x45, 78},  // keypad +
-    KeyPosition{0x47, 69},  // keypad Clear -> Num Lock
-    KeyPosition{0x48, 115}, // volume up
-    KeyPosition{0x49, 114}, // volume down
-    KeyPosition{0x4A, 113}, // mute
-    KeyPosition{0x4B, 98},  // keypad /
-    KeyPosition{0x4C, 96},  // keypad Enter
-    KeyPosition{0x4E, 74},  // keypad -
-    KeyPosition{0x4F, 188}, // F18
-    KeyPosition{0x50, 189}, // F19
-    KeyPosition{0x51, 117}, // keypad =
-    KeyPosition{0x52, 82},  // keypad 0
-    KeyPosition{0x53, 79},  // keypad 1
-    KeyPosition{0x54, 80},  // keypad 2
-    KeyPosition{0x55, 81},  // keypad 3
-    KeyPosition{0x56, 75},  // keypad 4
-    KeyPosition{0x57, 76},  // keypad 5
-    KeyPosition{0x58, 77},  // keypad 6
-    KeyPosition{0x59, 71},  // keypad 7
-    KeyPosition{0x5A, 190}, // F20
-    KeyPosition{0x5B, 72},  // keypad 8
-    KeyPosition{0x5C, 73},  // keypad 9
-    KeyPosition{0x5D, 124}, // JIS yen
-    KeyPosition{0x5E, 89},  // JIS underscore -> KEY_RO
-    KeyPosition{0x5F, 95},  // JIS keypad comma
-    KeyPosition{0x60, 63},  // F5
-    KeyPosition{0x61, 64},  // F6
-    KeyPosition{0x62, 65},  // F7
-    KeyPosition{0x63, 61},  // F3
-    KeyPosition{0x64, 66},  // F8
-    KeyPosition{0x65, 67},  // F9
-    KeyPosition{0x66, 94},  // JIS Eisu -> Muhenkan (left of space)
-    KeyPosition{0x67, 87},  // F11
-    KeyPosition{0x68, 92},  // JIS Kana -> Henkan (right of space)
-    KeyPosition{0x69, 183}, // F13
-    KeyPosition{0x6A, 186}, // F16
-    KeyPosition{0x6B, 184}, // F14
-    KeyPosition{0x6D, 68},  // F10
-    KeyPosition{0x6E, 127}, // contextual menu -> Compose/Menu
-    KeyPosition{0x6F, 88},  // F12
-    KeyPosition{0x71, 185}, // F15
-    KeyPosition{0x72, 110}, // Help -> Insert
-    KeyPosition{0x73, 102}, // Home
-    KeyPosition{0x74, 104}, // Page Up
-    KeyPosition{0x75, 111}, // forward delete -> Delete
-    KeyPosition{0x76, 62},  // F4
-    KeyPosition{0x77, 107}, // End
-    KeyPosition{0x78, 60},  // F2
-    KeyPosition{0x79, 109}, // Page Down
-    KeyPosition{0x7A, 59},  // F1
-    KeyPosition{0x7B, 105}, // left arrow
-    KeyPosition{0x7C, 106}, // right arrow
-    KeyPosition{0x7D, 108}, // down arrow
-    KeyPosition{0x7E, 103}, // up arrow
-};
+// clang-format on
 
 } // namespace
 
 std::optional<std::uint16_t> KeyCodeMap::evdevForMac(std::uint32_t macKeyCode)
 {
-    const auto* it = std::find_if(kPositions.begin(), kPositions.end(),
-                                  [&](const KeyPosition& p) { return p.mac == macKeyCode; });
-    if (it == kPositions.end())
+    if (macKeyCode >= kEvdevOfMac.size() || kEvdevOfMac[macKeyCode] == 0)
         return std::nullopt;
-    return it->evdev;
+    return kEvdevOfMac[macKeyCode];
 }
 
 std::optional<std::uint32_t> KeyCodeMap::macForEvdev(std::uint32_t evdevCode)
 {
-    const auto* it = std::find_if(kPositions.begin(), kPositions.end(),
-                                  [&](const KeyPosition& p) { return p.evdev == evdevCode; });
-    if (it == kPositions.end())
+    const auto* it = std::find(kEvdevOfMac.begin(), kEvdevOfMac.end(), evdevCode);
+    if (evdevCode == 0 || it == kEvdevOfMac.end())
         return std::nullopt;
-    return it->mac;
+    return static_cast<std::uint32_t>(it - kEvdevOfMac.begin());
 }
 
 std::optional<std::uint8_t> KeyCodeMap::xKeycodeForMac(std::uint32_t macKeyCode)
