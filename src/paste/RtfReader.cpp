@@ -1,5 +1,7 @@
 #include "RtfReader.h"
 
+#include "rules/HexDigit.h"
+
 #include <unicode/ucnv.h>
 #include <unicode/utf16.h>
 #include <unicode/utf8.h>
@@ -285,7 +287,7 @@ private:
     {
         int value = 0;
         for (int i = 0; i < 2; ++i) {
-            const int digit = m_pos < m_in.size() ? hexDigit(m_in[m_pos]) : -1;
+            const int digit = m_pos < m_in.size() ? rules::hexDigitValue(m_in[m_pos]) : -1;
             if (digit < 0)
                 return; // malformed escape: nothing to read
             value = value * 16 + digit;
@@ -506,16 +508,6 @@ private:
 
     static bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
     static bool isDigit(char c) { return c >= '0' && c <= '9'; }
-    static int hexDigit(char c)
-    {
-        if (isDigit(c))
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    }
 
     std::string_view m_in;
     std::size_t m_pos = 0;

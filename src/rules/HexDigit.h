@@ -1,6 +1,6 @@
 #pragma once
 
-namespace ondrel::rules::detail {
+namespace ondrel::rules {
 
 /// The value of one hexadecimal digit, either case; -1 for any other character.
 constexpr int hexDigitValue(char c)
@@ -14,4 +14,4 @@ constexpr int hexDigitValue(char c)
     return -1;
 }
 
-} // namespace ondrel::rules::detail
+} // namespace ondrel::rules

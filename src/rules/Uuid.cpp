@@ -42,7 +42,7 @@ std::optional<Uuid> Uuid::fromString(std::string_view text)
                 return std::nullopt;
             continue;
         }
-        const int value = detail::hexDigitValue(text[i]);
+        const int value = hexDigitValue(text[i]);
         if (value < 0)
             return std::nullopt;
         bytes[nibble / 2] = static_cast<std::uint8_t>(bytes[nibble / 2] << 4 | value);
