@@ -17,11 +17,12 @@ if [ "$(id -u)" -eq 0 ]; then
   as_user() { setpriv --reuid="$user" --regid="$user" --init-groups "$@"; }
   # The build may lie where the user cannot reach (a clone under /root): files it cannot read
   # are copied to a folder it can, this script and the command's file arguments alike.
-  stage=""
+  # (Made here, not in staged(): that runs in a subshell.)
+  stage=$(mktemp -d /tmp/ondrel-sway-stage.XXXXXX)
+  chmod 755 "$stage"
   reachable() { as_user test -r "$1"; }
   staged() {
     if [ -f "$1" ] && ! reachable "$1"; then
-      [ -n "$stage" ] || { stage=$(mktemp -d /tmp/ondrel-sway-stage.XXXXXX); chmod 755 "$stage"; }
       local copy="$stage/$(basename "$1")"
       cp -p "$1" "$copy" && chmod a+rx "$copy"
       echo "$copy"
@@ -31,11 +32,13 @@ if [ "$(id -u)" -eq 0 ]; then
   }
   args=()
   for arg in "$@"; do args+=("$(staged "$arg")"); done
+  # This script sources session.sh beside it, wherever it runs from.
+  staged "$(dirname "$(realpath "$0")")/session.sh" >/dev/null
   self=$(staged "$0")
   status=0
   as_user --reset-env env PATH="$PATH" ONDREL_SWAY_USER="$user" \
     ${ONDREL_E2E_KEEP:+ONDREL_E2E_KEEP="$ONDREL_E2E_KEEP"} "$self" "${args[@]}" || status=$?
-  [ -z "$stage" ] || rm -rf "$stage"
+  rm -rf "$stage"
   exit $status
 fi
 
@@ -52,52 +55,13 @@ for tool in sway swaymsg dbus-daemon; do
   command -v "$tool" >/dev/null || { echo "run-in-sway: $tool is not installed" >&2; exit 69; }
 done
 
-session=$(mktemp -d /tmp/ondrel-sway.XXXXXX)
-home="$session/home"
-mkdir -p "$home" "$session/runtime"
-chmod 700 "$session/runtime"
-
-pids=()
-cleanup() {
-  local status=$?
-  for ((i=${#pids[@]}-1; i>=0; i--)); do kill "${pids[$i]}" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  [ -n "${DBUS_SESSION_BUS_PID:-}" ] && kill "$DBUS_SESSION_BUS_PID" 2>/dev/null || true
-  [ -n "${ONDREL_E2E_KEEP:-}" ] || rm -rf "$session" 2>/dev/null || true
-  exit $status
-}
-trap cleanup EXIT INT TERM
-
 unset DISPLAY WAYLAND_DISPLAY SWAYSOCK XDG_CURRENT_DESKTOP XDG_SESSION_DESKTOP
-export HOME="$home"
-export XDG_DATA_HOME="$home/.local/share" XDG_CONFIG_HOME="$home/.config"
-export XDG_CACHE_HOME="$home/.cache" XDG_STATE_HOME="$home/.local/state"
-export XDG_RUNTIME_DIR="$session/runtime"
+# shellcheck source=session.sh
+source "$(dirname "$(realpath "$0")")/session.sh"
+session_init sway
 # The test user logs in nowhere; programs that start a shell (foot) need a real one.
-export LANG=C.UTF-8 SHELL=/bin/bash GSETTINGS_BACKEND=memory NO_AT_BRIDGE=0 ONDREL_E2E_HOME="$home"
-mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_STATE_HOME"
-
-# The bus can start only the AT-SPI bus launcher, so no portal outlives the session.
-mkdir -p "$session/dbus-services"
-cp /usr/share/dbus-1/services/org.a11y.Bus.service "$session/dbus-services/"
-cat >"$session/dbus.conf" <<CONF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <keep_umask/>
-  <listen>unix:dir=$session</listen>
-  <servicedir>$session/dbus-services</servicedir>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-CONF
-eval "$(dbus-daemon --config-file="$session/dbus.conf" --fork --print-address=1 --print-pid=1 |
-  { read -r addr; read -r pid; echo "DBUS_SESSION_BUS_ADDRESS='$addr' DBUS_SESSION_BUS_PID=$pid"; })"
-export DBUS_SESSION_BUS_ADDRESS DBUS_SESSION_BUS_PID
+export LANG=C.UTF-8 SHELL=/bin/bash
+start_session_bus
 
 if [ -z "$config" ]; then
   config="$session/sway.config"
@@ -115,9 +79,6 @@ done
 export SWAYSOCK="$sock" WAYLAND_DISPLAY=wayland-1 XDG_CURRENT_DESKTOP=sway XDG_SESSION_TYPE=wayland
 export ONDREL_SWAY_LOG="$session/sway.log"
 
-dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
-  org.freedesktop.DBus.Properties.Set string:org.a11y.Status string:IsEnabled \
-  variant:boolean:true >/dev/null
-export ACCESSIBILITY_ENABLED=1 GTK_A11Y=atspi
+enable_a11y
 
 "$@"
