@@ -19,7 +19,7 @@ start_page_server
 start_firefox "$base/first.html"
 firefox_pid=${started[-1]}
 poll_output 120 "url	$base/first.html" "$probe" url "$firefox_pid" >/dev/null
-start_chromium "$base/second.html"
+start_chromium "$base/second.html" --force-renderer-accessibility
 chromium_pid=${started[-1]}
 # Wait for the window, not the tree: the first look-up below is the cold one.
 wait_until 120 xdotool search --onlyvisible --pid "$chromium_pid" || fail "Chromium showed no window"

@@ -44,6 +44,6 @@ own_clipboard "$work/image.png" image/png
 paste_keeps "$work/image.png" image/png "with CopyQ running"
 
 expected=$(printf "$text%.0s" $(seq $pastes))
-[ "$(finish_zenity)" = "$expected" ] || fail "zenity got '$(cat "$work/zenity.txt")'"
+[ "$(finish_zenity)" = "$expected" ] || fail "zenity got '$(cat "$work/zenity.out")'"
 ok "every paste reached zenity"
 stop_ondrel

@@ -17,7 +17,7 @@ start_zenity "first run"
 press
 sleep 1
 xdotool type "typed"
-[ "$(finish_zenity)" = "typed" ] || fail "the window in front got '$(cat "$work/zenity.txt")' from the press"
+[ "$(finish_zenity)" = "typed" ] || fail "the window in front got '$(cat "$work/zenity.out")' from the press"
 ok "the press is grabbed: the window in front got no key and no text"
 clipboard_is "$work/clipboard.bin" "text/plain;charset=utf-8" || fail "the clipboard changed"
 ok "the clipboard is byte-exact"

@@ -56,6 +56,7 @@ for ((round = 1; round <= rounds; round++)); do
   sleep "$((delay / 1000)).$(printf '%03d' $((delay % 1000)))"
   kill -KILL "$ondrel_pid"
   wait "$ondrel_pid" 2>/dev/null || true
+  forget_pid "$ondrel_pid"
   ondrel_pid=""
   why=$(intact 2>&1) || fail "round $round: the rules file is torn ($why)"
   # A temporary file left beside it means the kill came in the middle of writing the new list.

@@ -23,6 +23,7 @@ XDG_CONFIG_DIRS="$work/no-system-autostart" "$runner" >"$work/autostart.log" 2>&
 wait_until 20 icon_docked || fail "the autostart entry did not start Ondrel"
 ondrel_pid=$(xdotool search --classname '^ondrel$' getwindowpid 2>/dev/null | head -1)
 [ -n "$ondrel_pid" ] && kill -0 "$ondrel_pid" || fail "no process behind the docked icon"
+started+=($ondrel_pid)
 ok "a new session's autostart starts Ondrel from it"
 
 open_settings
@@ -35,4 +36,5 @@ wait_until 10 bash -c '! test -e "$1"' _ "$entry" || fail "the autostart entry i
 ok "switched off, the entry is gone"
 kill -TERM "$ondrel_pid"
 wait_until 10 bash -c '! kill -0 "$1" 2>/dev/null' _ "$ondrel_pid" || fail "Ondrel did not end on SIGTERM"
+forget_pid "$ondrel_pid"
 ondrel_pid=""

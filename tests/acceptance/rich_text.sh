@@ -10,7 +10,7 @@ start_ondrel
 
 start_zenity "rich text"
 press_and_wait_save
-[ "$(finish_zenity)" = "Café crème brûlée for €5" ] || fail "zenity got '$(cat "$work/zenity.txt")'"
+[ "$(finish_zenity)" = "Café crème brûlée for €5" ] || fail "zenity got '$(cat "$work/zenity.out")'"
 ok "zenity got the rule's plain text"
 
 start_page_server
@@ -37,10 +37,11 @@ sleep 0.5
 click_page
 press_and_wait_save
 wait_until 10 reported "text Café crème brûlée for €5" ||
-  fail "the page got $(grep '^text' "$work/reports.txt" | tail -1)"
+  fail "the page got $(reports | grep '^text' | tail -1)"
 ok "the contenteditable page got the text"
-wait_until 5 bash -c 'grep "^bold " "$1" | tail -1 | grep -q "crème brûlée"' _ "$work/reports.txt" ||
-  fail "the bold part is not bold on the page: $(grep '^bold' "$work/reports.txt" | tail -1)"
+last_bold() { reports | grep '^bold ' | tail -1; }
+bold_kept() { last_bold | grep -q "crème brûlée"; }
+wait_until 5 bold_kept || fail "the bold part is not bold on the page: $(last_bold)"
 ok "the bold part is bold on the page"
 stop_browser
 stop_ondrel

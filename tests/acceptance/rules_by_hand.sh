@@ -53,7 +53,7 @@ xdotool windowclose "$settings_window" 2>/dev/null || true
 xdotool windowactivate --sync "$(xdotool search --pid "$zenity_pid" --onlyvisible | head -1)" 2>/dev/null || true
 sleep 0.5
 press_and_wait_save
-[ "$(finish_zenity)" = "zenity text" ] || fail "zenity got '$(cat "$work/zenity.txt")'"
+[ "$(finish_zenity)" = "zenity text" ] || fail "zenity got '$(cat "$work/zenity.out")'"
 ok "in zenity the zenity rule pastes"
 
 # xterm has no clipboard paste key of its own; its users give Ctrl+V that meaning like this.

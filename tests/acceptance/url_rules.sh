@@ -37,7 +37,7 @@ start_ondrel
 paste_on_pages() {
   local browser=$1 url kind i=0
   for url in "${pages[@]}" "${pages[0]}"; do
-    [ $i = 0 ] || open_in_tab "$url"
+    [ $i = 0 ] || navigate_to "$url"
     wait_until 60 reported "load $url" || fail "$browser did not load $url"
     sleep 0.5
     click_page
@@ -46,9 +46,9 @@ paste_on_pages() {
       *localhost*) kind=domain ;; */docs/*) kind=prefix ;; *) kind=regex ;;
     esac
     wait_until 10 reported "input $url $browser by $kind" ||
-      fail "$browser on $url: the page reported $(grep -F "input $url" "$work/reports.txt" | tail -1)"
+      fail "$browser on $url: the page reported $(reports | grep -F "input $url" | tail -1)"
     ok "$browser: the $kind rule pasted its text on $url"
-    : >"$work/reports.txt"
+    : >"$work/reports.log"
     i=$((i + 1))
   done
 }

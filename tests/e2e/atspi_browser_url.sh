@@ -38,7 +38,7 @@ HTML
 start_page_server
 case "$browser" in
   firefox) app_id=firefox-esr; start_firefox "$base/first.html" ;;
-  chromium) app_id=chromium; start_chromium "$base/first.html" ;;
+  chromium) app_id=chromium; start_chromium "$base/first.html" --force-renderer-accessibility ;;
   *) echo "unknown browser $browser" >&2; exit 64 ;;
 esac
 

@@ -30,64 +30,9 @@ clipboard_cleanup() {
 }
 trap clipboard_cleanup EXIT
 
-# wait_briefly SECONDS COMMAND...: wait_until with a finer step, for what follows a paste closely.
-wait_briefly() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.02
-  done
-}
-has_lines() {
-  local n
-  n=$(grep -c -- "$2" "$1" 2>/dev/null) || true
-  [ "${n:-0}" -ge "$3" ]
-}
-
 # The rules, read once when the harness starts: one plain-text rule per application.
-mkdir -p "$XDG_DATA_HOME/Ondrel"
-python3 - >"$XDG_DATA_HOME/Ondrel/rules.json" <<'PY'
-import json, uuid
-def rule(app, content):
-    return {"id": str(uuid.uuid4()).upper(), "name": app, "bundleID": app,
-            "appDisplayName": app, "content": content, "contentType": "plainText",
-            "urlMatchMode": "domain", "isEnabled": True, "createdAt": "2024-01-02T03:04:05Z"}
-print(json.dumps({"version": 1, "rules": [rule("wmclass:Zenity", "rule text"),
-                                          rule("xfce4-terminal", "echo from Ondrel")]}))
-PY
-
-start_harness() {
-  "$harness" >"$work/harness.out" 2>"$work/harness.err" &
-  harness_pid=$!
-  started+=($harness_pid)
-  wait_until 20 has_lines "$work/harness.out" '^ready$' 1 || fail "the harness did not start"
-}
-
-frontmost_is() { "$harness" --context 2>/dev/null | grep -qxF "app	$1"; }
-
-# own_clipboard FILE TYPE: xclip owns the clipboard with FILE's bytes under TYPE; sets xclip_pid.
-own_clipboard() {
-  xclip -quiet -selection clipboard -t "$2" -i "$1" >/dev/null 2>&1 &
-  xclip_pid=$!
-  started+=($xclip_pid)
-  wait_until 10 clipboard_is "$1" "$2" || fail "xclip did not take the clipboard"
-}
-clipboard_is() { xclip -o -selection clipboard -t "$2" 2>/dev/null | cmp -s - "$1"; }
-
-start_zenity() {
-  zenity --entry --title "paste target" >"$work/zenity.out" 2>"$work/zenity.err" &
-  zenity_pid=$!
-  started+=($zenity_pid)
-  wait_until 20 frontmost_is "wmclass:Zenity" || fail "zenity did not come to the front"
-  sleep 0.5 # let the entry take the focus
-}
-
-finish_zenity() {
-  xdotool key Return
-  wait_until 10 bash -c "! kill -0 $zenity_pid 2>/dev/null" || fail "zenity did not close"
-  cat "$work/zenity.out"
-}
+write_rules "$(rule "wmclass:Zenity" "wmclass:Zenity" "rule text")" \
+  "$(rule "xfce4-terminal" "xfce4-terminal" "echo from Ondrel")"
 
 start_harness
 
@@ -97,8 +42,8 @@ head -c 2000 /dev/urandom >"$work/previous.bin"
 head -c 3000 /dev/urandom >"$work/newer.bin"
 own_clipboard "$work/previous.bin" application/x-ondrel-previous
 start_zenity
-xdotool key super+shift+v
-wait_briefly 10 has_lines "$work/harness.out" '^keystroke ' 1 || fail "the press did not paste"
+press
+wait_step=0.02 wait_until 10 has_lines "$work/harness.out" '^keystroke ' 1 || fail "the press did not paste"
 xclip -quiet -selection clipboard -t application/x-ondrel-newer -i "$work/newer.bin" >/dev/null 2>&1 &
 newer_pid=$!
 started+=($newer_pid)
@@ -118,7 +63,7 @@ own_clipboard "$work/previous.bin" application/x-ondrel-previous
 start_zenity
 # A stopped zenity reads the paste only once it runs again, long after CopyQ has read it.
 kill -STOP "$zenity_pid"
-xdotool key super+shift+v
+press
 wait_until 10 has_lines "$work/harness.out" '^keystroke ' 2 || fail "the press did not paste"
 sleep 0.6
 kill -CONT "$zenity_pid"
@@ -135,9 +80,9 @@ echo "ok - with CopyQ running, a late target gets the rule's text and the old cl
 
 xfce4-terminal --disable-server -x sh -c "cat >'$work/terminal.txt'" 2>"$work/terminal.err" &
 started+=($!)
-wait_until 20 frontmost_is "xfce4-terminal" || fail "xfce4-terminal did not come to the front"
+wait_until 20 context_is "xfce4-terminal" || fail "xfce4-terminal did not come to the front"
 sleep 0.5
-xdotool key super+shift+v
+press
 wait_until 10 has_lines "$work/harness.out" '^matched ' 3 || fail "the paste did not end"
 xdotool key Return
 wait_until 10 grep -qxF "echo from Ondrel" "$work/terminal.txt" \

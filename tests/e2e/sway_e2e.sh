@@ -25,22 +25,13 @@ done
 # event thread; the backend has a connection of its own either way.
 export QT_QPA_PLATFORM=offscreen
 
-work=$(mktemp -d /tmp/ondrel-sway-e2e.XXXXXX)
-pids=()
-harness_pid=""
-cleanup() {
-  local status=$?
-  [ -z "$harness_pid" ] || kill "$harness_pid" 2>/dev/null || true
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}" $harness_pid; do wait "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-  exit $status
-}
-trap cleanup EXIT
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=lib.sh
+source "$here/lib.sh"
+e2e_init sway-e2e
 
-fail() {
-  echo "FAIL: $*" >&2
-  echo "--- windows (app_id, pid, focused)" >&2
+describe_failure() {
+  echo "--- windows (app_id, pid, focused)"
   swaymsg -t get_tree 2>/dev/null | python3 -c '
 import json, sys
 def walk(node):
@@ -48,83 +39,31 @@ def walk(node):
         print(node.get("app_id"), node.get("pid"), node.get("focused"))
     for child in node.get("nodes", []) + node.get("floating_nodes", []):
         walk(child)
-walk(json.load(sys.stdin))' >&2 || true
-  for file in "$work"/*.out "$work"/*.err "$work"/*.log "${ONDREL_SWAY_LOG:-/nonexistent}"; do
-    [ -s "$file" ] && { echo "--- $(basename "$file")" >&2; tail -30 "$file" >&2; }
-  done
-  exit 1
+walk(json.load(sys.stdin))' || true
+  [ ! -s "${ONDREL_SWAY_LOG:-}" ] || { echo "--- sway.log"; tail -30 "$ONDREL_SWAY_LOG"; }
 }
 
-wait_until() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.1
-  done
-}
-count_lines() { grep -c -- "$2" "$1" 2>/dev/null || true; }
-has_lines() { [ "$(count_lines "$1" "$2")" -ge "$3" ]; }
-
-rules_file="$XDG_DATA_HOME/Ondrel/rules.json"
-# write_rules BUNDLE_ID TEXT...: one plain-text rule per pair.
-write_rules() {
-  mkdir -p "$(dirname "$rules_file")"
-  python3 - "$rules_file" "$@" <<'PY'
-import json, sys, uuid
-path, pairs = sys.argv[1], sys.argv[2:]
-rules = [{"id": str(uuid.uuid4()).upper(), "name": "rule %d" % i, "bundleID": pairs[i],
-          "appDisplayName": pairs[i], "content": pairs[i + 1], "contentType": "plainText",
-          "urlMatchMode": "domain", "isEnabled": True, "createdAt": "2024-01-02T03:04:05Z"}
-         for i in range(0, len(pairs), 2)]
-json.dump({"version": 1, "rules": rules}, open(path, "w"))
-PY
-}
-
-start_harness() {
-  : >"$work/harness.out"
-  "$harness" >"$work/harness.out" 2>"$work/harness.err" &
-  harness_pid=$!
-  wait_until 20 has_lines "$work/harness.out" '^ready$' 1 || fail "the harness did not start"
-}
-stop_harness() {
-  kill "$harness_pid" 2>/dev/null || true
-  wait "$harness_pid" 2>/dev/null || true
-  harness_pid=""
-}
-
-# context_is APP [URL]: what a smart paste would see now.
-context_is() {
-  local seen
-  seen=$("$harness" --context 2>>"$work/context.err") || return 1
-  grep -qxF "app	$1" <<<"$seen" || return 1
-  [ $# -lt 2 ] || grep -qxF "url	$2" <<<"$seen"
-}
-
+# Presses come from sway_press's virtual keyboard, the key held 300 ms.
 press() { "$press_tool" 300; }
-press_and_wait() {
-  press
-  wait_until 10 has_lines "$work/harness.out" '^matched ' "$1" || fail "press $1 did not paste"
-}
 
 # --- frontmost applications ------------------------------------------------------------------
 
 foot >"$work/foot.log" 2>&1 &
-pids+=($!)
+started+=($!)
 wait_until 20 context_is foot || fail "foot is not the frontmost application"
 echo "ok - foot is frontmost as foot"
 
 # --- exactly Control reaches the target ------------------------------------------------------
 
 text="Hello from sway ✓ "
-write_rules "wmclass:Zenity" "$text" "wmclass:Wev" "wev text"
+write_rules "$(rule "zenity" "wmclass:Zenity" "$text")" "$(rule "wev" "wmclass:Wev" "wev text")"
 start_harness
 
 # wev takes the keymap of the seat's last keyboard and crashes when that keyboard is gone (as
 # sway_press's is after each press), so it starts while the harness's keyboard is the last.
 stdbuf -oL wev >"$work/wev.log" 2>"$work/wev.err" &
 wev_pid=$!
-pids+=($wev_pid)
+started+=($wev_pid)
 wait_until 20 context_is "wmclass:Wev" || fail "wev did not come to the front"
 press_and_wait 1
 sleep 0.3
@@ -149,7 +88,7 @@ previous_text="before Ondrel ✓ $RANDOM"
 printf '%s' "$previous_text" | wl-copy
 zenity --entry --title "paste target" >"$work/zenity.out" 2>"$work/zenity.err" &
 zenity_pid=$!
-pids+=($zenity_pid)
+started+=($zenity_pid)
 wait_until 20 context_is "wmclass:Zenity" || fail "zenity did not come to the front"
 echo "ok - zenity is frontmost as wmclass:Zenity"
 sleep 0.3
@@ -210,24 +149,11 @@ echo "ok - a binding of the user's configuration on the same keys is reported"
 
 # --- Firefox: its ID and the page's URL ------------------------------------------------------
 
-mkdir -p "$work/www" "$work/firefox"
+mkdir -p "$work/www"
 echo '<!doctype html><title>Sway page</title><p>hello</p>' >"$work/www/page.html"
-python3 -u -m http.server --bind 127.0.0.1 --directory "$work/www" 0 >"$work/http.log" 2>&1 &
-pids+=($!)
-wait_until 10 grep -q "port" "$work/http.log" || fail "the page server did not start"
-port=$(grep -o 'port [0-9]*' "$work/http.log" | head -1 | cut -d' ' -f2)
-cat >"$work/firefox/user.js" <<'JS'
-user_pref("browser.shell.checkDefaultBrowser", false);
-user_pref("browser.startup.homepage_override.mstone", "ignore");
-user_pref("browser.aboutwelcome.enabled", false);
-user_pref("datareporting.policy.dataSubmissionEnabled", false);
-user_pref("toolkit.telemetry.reportingpolicy.firstRun", false);
-user_pref("app.update.auto", false);
-user_pref("browser.sessionstore.resume_from_crash", false);
-JS
-page="http://127.0.0.1:$port/page.html"
-MOZ_ENABLE_WAYLAND=1 firefox-esr --no-remote --profile "$work/firefox" "$page" >"$work/browser.log" 2>&1 &
-pids+=($!)
+start_page_server
+page="$base/page.html"
+MOZ_ENABLE_WAYLAND=1 start_firefox "$page"
 wait_until 90 context_is "firefox-esr" "$page" || fail "Firefox's ID or URL was not seen"
 echo "ok - Firefox is frontmost as firefox-esr with the page's URL"
 
