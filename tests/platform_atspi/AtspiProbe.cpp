@@ -5,7 +5,6 @@
 //   atspi_probe url PID [APP-ID]           prints "url<TAB><url>" when a URL was read
 //   atspi_probe text-fields PID            prints "field<TAB><value>" for every text field
 //                                          of the application's focused window
-//   atspi_probe tree PID                   prints the focused window's roles and values
 #include "platform/freedesktop/AtspiAccessibility.h"
 #include "platform/freedesktop/AtspiBrowserUrl.h"
 #include "platform/x11/X11Connection.h"
@@ -29,7 +28,7 @@ namespace {
 int usage()
 {
     std::cerr << "usage: atspi_probe trust | request-trust accept|decline | url PID [APP-ID] | "
-                 "text-fields|tree PID\n";
+                 "text-fields PID\n";
     return 64;
 }
 
@@ -39,26 +38,20 @@ std::string textOf(const AttributeValue& value)
     return text ? *text : std::string();
 }
 
-// Walks the tree depth-first; prints text fields only, or every element indented by depth.
-void printTree(AtspiAccessibility& accessibility, const ElementRef& element, int depth,
-               bool everything)
+// Walks the tree depth-first and prints its text fields.
+void printTextFields(AtspiAccessibility& accessibility, const ElementRef& element, int depth)
 {
     if (depth > 60) {
         return;
     }
-    const auto role = textOf(accessibility.attributeValue(element, AXAttribute::role));
-    if (everything) {
-        std::cout << std::string(static_cast<std::size_t>(depth) * 2, ' ') << role << ' '
-                  << textOf(accessibility.attributeValue(element, AXAttribute::value)).substr(0, 60)
-                  << '\n';
-    } else if (role == "AXTextField") {
+    if (textOf(accessibility.attributeValue(element, AXAttribute::role)) == "AXTextField") {
         std::cout << "field\t" << textOf(accessibility.attributeValue(element, AXAttribute::value))
                   << '\n';
     }
     const auto children = accessibility.attributeValue(element, AXAttribute::children);
     if (const auto* list = std::get_if<std::vector<ElementRef>>(&children)) {
         for (const auto& child : *list) {
-            printTree(accessibility, child, depth + 1, everything);
+            printTextFields(accessibility, child, depth + 1);
         }
     }
 }
@@ -108,8 +101,7 @@ int main(int argc, char** argv)
         }
         return url ? 0 : 1;
     }
-    if ((command == QLatin1String("text-fields") || command == QLatin1String("tree")) &&
-        arguments.size() == 3) {
+    if (command == QLatin1String("text-fields") && arguments.size() == 3) {
         AtspiAccessibility accessibility(nullptr, options);
         const auto application = accessibility.applicationElement(arguments.at(2).toLongLong());
         const auto window = accessibility.attributeValue(application, AXAttribute::focusedWindow);
@@ -117,7 +109,7 @@ int main(int argc, char** argv)
         if (!element) {
             return 1;
         }
-        printTree(accessibility, *element, 0, command == QLatin1String("tree"));
+        printTextFields(accessibility, *element, 0);
         return 0;
     }
     return usage();

@@ -5,24 +5,6 @@
 #include "platform/freedesktop/AtspiBus.h"
 
 #include <initializer_list>
-#include <ostream>
-
-namespace ondrel::test {
-namespace { // the same unnamed namespace as the test cases' own, so gtest finds it
-
-// Test names show the case's name rather than its bytes.
-template <typename Case>
-requires requires(const Case& testCase)
-{
-    testCase.name;
-}
-void PrintTo(const Case& testCase, std::ostream* out)
-{
-    *out << testCase.name;
-}
-
-} // namespace
-} // namespace ondrel::test
 
 // Builders for the trees the browsers expose, trimmed to what the look-ups walk through.
 namespace ondrel::test::trees {
@@ -137,7 +119,7 @@ inline FakeTree chromium(const std::vector<std::pair<QString, QString>>& windows
         const auto helper = QStringLiteral("helper%1").arg(index++);
         tree.add(id, window(title, {AtspiState::showing, AtspiState::visible}),
                  QStringLiteral("root"));
-        tree.add(id + QStringLiteral("Page"), document({}, uri), id);
+        tree.add(id + QStringLiteral("Page"), document(QStringLiteral(""), uri), id);
         tree.add(helper, window({}, {AtspiState::showing, AtspiState::visible}),
                  QStringLiteral("root"));
         tree.add(helper + QStringLiteral("Page"), document({}, QStringLiteral("about:blank")),

@@ -57,23 +57,6 @@ void registerTypes()
     (void)registered;
 }
 
-bool hasBit(const QList<int>& words, std::uint32_t bit)
-{
-    const auto index = static_cast<qsizetype>(bit / 32);
-    return index < words.size() &&
-           ((static_cast<std::uint32_t>(words[index]) >> (bit % 32)) & 1U) != 0;
-}
-
-bool hasAllStates(const QList<int>& words, std::uint64_t states)
-{
-    for (std::uint32_t bit = 0; bit < 64; ++bit) {
-        if (hasBit(words, bit) && ((states >> bit) & 1U) == 0) {
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
 } // namespace ondrel::test
 
@@ -189,7 +172,8 @@ private:
         auto& application = *m_desktop.m_applications.at(m_application);
         const auto& behaviour = application.tree.behaviour;
         const auto member = message.member();
-        ++application.calls[member];
+        const auto id = message.path().mid(accessiblePrefix.size());
+        ++application.calls[id + '.' + member];
         if (member == behaviour.hangOn) {
             return std::nullopt;
         }
@@ -200,7 +184,6 @@ private:
         if (member == behaviour.malformedOn) {
             return message.createReply(QVariant::fromValue(42));
         }
-        const auto id = message.path().mid(accessiblePrefix.size());
         const auto found = application.tree.nodes.find(id);
         if (!message.path().startsWith(accessiblePrefix) || found == application.tree.nodes.end()) {
             return message.createErrorReply(QDBusError::UnknownObject, message.path());
@@ -237,7 +220,7 @@ private:
                     application.woken = true;
                     application.emptyAnswers = behaviour.emptyAfterWake;
                 }
-                return message.createReply(QVariant::fromValue(node.attributes));
+                return message.createReply(QVariant::fromValue(QMap<QString, QString>{}));
             }
         }
         if (interface == QLatin1String("org.freedesktop.DBus.Properties") &&
@@ -253,48 +236,7 @@ private:
             member == QLatin1String("GetText")) {
             return message.createReply(*node.text);
         }
-        if (interface == QLatin1String("org.a11y.atspi.Collection") && behaviour.collection &&
-            member == QLatin1String("GetMatches") && arguments.size() == 4) {
-            return answerMatches(message, application, id);
-        }
         return unknownMethod(message);
-    }
-
-    // Pre-order below the object (the object itself excluded): all listed states, any role.
-    QDBusMessage answerMatches(const QDBusMessage& message,
-                               const FakeAtspiDesktop::Application& application,
-                               const QString& start)
-    {
-        const auto arguments = message.arguments();
-        const auto rule = arguments[0].value<QDBusArgument>();
-        QList<int> states;
-        QList<int> roles;
-        QMap<QString, QString> attributes;
-        QStringList interfaces;
-        int stateMatch = 0;
-        int attributeMatch = 0;
-        int roleMatch = 0;
-        int interfaceMatch = 0;
-        bool invert = false;
-        rule.beginStructure();
-        rule >> states >> stateMatch >> attributes >> attributeMatch >> roles >> roleMatch >>
-            interfaces >> interfaceMatch >> invert;
-        rule.endStructure();
-        const int count = arguments[2].toInt();
-
-        std::vector<QString> found;
-        std::vector<QString> pending(application.tree.nodes.at(start).children.rbegin(),
-                                     application.tree.nodes.at(start).children.rend());
-        while (!pending.empty() && (count == 0 || static_cast<int>(found.size()) < count)) {
-            const auto id = pending.back();
-            pending.pop_back();
-            const auto& node = application.tree.nodes.at(id);
-            if (hasAllStates(states, node.states) && hasBit(roles, node.role)) {
-                found.push_back(id);
-            }
-            pending.insert(pending.end(), node.children.rbegin(), node.children.rend());
-        }
-        return message.createReply(QVariant::fromValue(references(application, found)));
     }
 
     FakeAtspiDesktop& m_desktop;

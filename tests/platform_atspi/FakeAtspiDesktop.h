@@ -23,16 +23,15 @@ struct FakeNode
     QString roleName;
     std::uint64_t states = 0;
     QString name;
-    QMap<QString, QString> attributes;
     std::optional<QString> text;                    // has the Text interface
     std::optional<QMap<QString, QString>> document; // has the Document interface
     std::vector<QString> children;                  // ids of nodes of the same tree
 };
 
-// How a scripted application misbehaves, if at all.
+// How a scripted application misbehaves, if at all. None offers the Collection interface: a
+// search fails and the tree is walked (real browsers answer searches end to end).
 struct FakeBehaviour
 {
-    bool collection = true; // offers the Collection interface
     bool asleep = false;    // the root has no children until its attributes are read
     int emptyAfterWake = 0; // ... nor for this many GetChildren calls after that
     QString hangOn;         // a method that is never answered
@@ -85,7 +84,7 @@ public:
 
     bool enabled() const;
     int enableRequests() const;
-    /// How often an application was sent this method (any object, any interface).
+    /// How often an application was sent this method ("<node id>.<method>", any interface).
     int calls(std::size_t application, const QString& method) const;
 
 private:

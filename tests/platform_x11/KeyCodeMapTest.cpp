@@ -26,18 +26,9 @@ TEST_P(KnownKeys, MapBothWaysByPosition)
 }
 
 INSTANTIATE_TEST_SUITE_P(Keyboard, KnownKeys,
-                         testing::Values(KnownKey{0, 30},    // A
-                                         KnownKey{9, 47},    // V
+                         testing::Values(KnownKey{9, 47},    // V
                                          KnownKey{6, 44},    // Z (Y on German layouts)
-                                         KnownKey{122, 59},  // F1
-                                         KnownKey{111, 88},  // F12
-                                         KnownKey{36, 28},   // Return
-                                         KnownKey{49, 57},   // Space
-                                         KnownKey{53, 1},    // Escape
                                          KnownKey{51, 14},   // Delete = Backspace
-                                         KnownKey{117, 111}, // forward delete
-                                         KnownKey{87, 76},   // keypad 5
-                                         KnownKey{123, 105}, // left arrow
                                          KnownKey{55, 125},  // Command = left Super
                                          KnownKey{10, 86})); // ISO section key
 

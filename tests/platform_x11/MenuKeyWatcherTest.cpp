@@ -102,16 +102,12 @@ TEST_P(KeysymTexts, AreWhatTheKeyTypes)
 }
 
 INSTANTIATE_TEST_SUITE_P(Keysyms, KeysymTexts,
-                         testing::Values(KeysymText{XKB_KEY_a, "a"}, KeysymText{XKB_KEY_z, "z"},
+                         testing::Values(KeysymText{XKB_KEY_a, "a"},
                                          KeysymText{XKB_KEY_odiaeresis, "\xC3\xB6"},
                                          KeysymText{XKB_KEY_EuroSign, "\xE2\x82\xAC"},
                                          KeysymText{XKB_KEY_dead_acute, "\xC2\xB4"},
-                                         KeysymText{XKB_KEY_dead_circumflex, "^"},
-                                         KeysymText{XKB_KEY_Cyrillic_ve, "\xD0\xB2"},
                                          KeysymText{XKB_KEY_Return, std::nullopt},
-                                         KeysymText{XKB_KEY_Escape, std::nullopt},
-                                         KeysymText{XKB_KEY_Shift_L, std::nullopt},
-                                         KeysymText{XKB_KEY_F1, std::nullopt}));
+                                         KeysymText{XKB_KEY_Shift_L, std::nullopt}));
 
 } // namespace
 } // namespace ondrel::platform::x11

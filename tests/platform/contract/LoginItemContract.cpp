@@ -1,4 +1,4 @@
-#include "LoginItemContract.h"
+#include "Contracts.h"
 
 namespace ondrel::test {
 namespace {
@@ -7,7 +7,7 @@ using platform::LoginItemStatus;
 
 TEST_P(LoginItemContract, RegisterAndUnregisterRoundTrip)
 {
-    auto& item = harness().loginItem();
+    auto& item = harness().service();
     EXPECT_EQ(item.status(), LoginItemStatus::notRegistered);
     EXPECT_EQ(item.unregisterItem(), std::nullopt); // not registered: still fine
     EXPECT_EQ(item.status(), LoginItemStatus::notRegistered);

@@ -4,44 +4,26 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 using namespace std::chrono_literals;
 using ondrel::platform::freedesktop::QtExecutor;
+using ondrel::test::processEventsFor;
 using ondrel::test::processEventsUntil;
 
 namespace {
 
-// Holds workers until released; stands in for a browser that does not answer.
-class Latch
+// Holds workers until opened; stands in for a browser that does not answer.
+struct Latch
 {
-public:
     void wait()
     {
-        std::unique_lock lock(m_mutex);
-        ++m_waiting;
-        m_changed.notify_all();
-        m_changed.wait(lock, [&] { return m_open; });
+        ++waiting;
+        while (!open)
+            std::this_thread::sleep_for(1ms);
     }
-    void open()
-    {
-        std::lock_guard lock(m_mutex);
-        m_open = true;
-        m_changed.notify_all();
-    }
-    int waiting()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_waiting;
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    int m_waiting = 0;
-    bool m_open = false;
+    std::atomic<int> waiting{0};
+    std::atomic<bool> open{false};
 };
 
 TEST(QtExecutor, HungWorkersDoNotStarveLaterOnes)
@@ -55,8 +37,8 @@ TEST(QtExecutor, HungWorkersDoNotStarveLaterOnes)
     executor.runOnWorker(std::function<int()>([] { return 5; }),
                          std::function<void(int)>([&](int value) { answer = value; }));
     EXPECT_TRUE(processEventsUntil([&] { return answer.has_value(); }));
-    EXPECT_TRUE(processEventsUntil([&] { return hung.waiting() == 12; }));
-    hung.open();
+    EXPECT_TRUE(processEventsUntil([&] { return hung.waiting == 12; }));
+    hung.open = true;
 }
 
 TEST(QtExecutor, WorkAbandonedAtDestructionDropsItsLateResult)
@@ -72,11 +54,11 @@ TEST(QtExecutor, WorkAbandonedAtDestructionDropsItsLateResult)
                                  return 1;
                              }),
                              std::function<void(int)>([&](int) { resultDelivered = true; }));
-        ASSERT_TRUE(processEventsUntil([&] { return hung.waiting() == 1; }));
+        ASSERT_TRUE(processEventsUntil([&] { return hung.waiting == 1; }));
     } // returns although the worker still hangs
-    hung.open();
+    hung.open = true;
     ASSERT_TRUE(processEventsUntil([&] { return workReturned.load(); }));
-    processEventsUntil([] { return false; }, 100);
+    processEventsFor(100ms);
     EXPECT_FALSE(resultDelivered);
 }
 
@@ -103,7 +85,7 @@ TEST(QtExecutor, PendingTimersDieWithTheExecutor)
         QtExecutor executor;
         executor.runAfter(1ms, [&] { fired = true; });
     }
-    processEventsUntil([] { return false; }, 50);
+    processEventsFor(50ms);
     EXPECT_FALSE(fired);
 }
 

@@ -1,6 +1,6 @@
 #include "platform/freedesktop/XdgAutostartLoginItem.h"
-#include "QtTestSupport.h"
 #include "TemporaryHome.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -57,8 +57,6 @@ TEST_P(XdgAutostartStatus, FollowsTheEntryKeys)
 INSTANTIATE_TEST_SUITE_P(
     Cases, XdgAutostartStatus,
     ::testing::Values(
-        StatusCase{"Plain", "[Desktop Entry]\nType=Application\nExec=ondrel\n",
-                   LoginItemStatus::enabled},
         StatusCase{"Hidden", "[Desktop Entry]\nExec=ondrel\nHidden=true\n",
                    LoginItemStatus::notRegistered},
         StatusCase{"HiddenWithSpaces", "[Desktop Entry]\nHidden = true \n",
