@@ -83,7 +83,7 @@ void CarbonKeyboardShortcuts::registerShortcut(const Shortcut& shortcut, Callbac
 
 void CarbonKeyboardShortcuts::installEventHandler()
 {
-    std::weak_ptr<bool> alive = m_lifetime;
+    const auto alive = m_lifetime.token();
     const OSStatus status =
         m_hotkeys.installEventHandler([alive, this](const KeyEvent& event) -> OSStatus {
             if (alive.expired()) {

@@ -2,13 +2,13 @@
 
 #include "Shortcut.h"
 
+#include "common/LifetimeGuard.h"
 #include "platform/Hotkeys.h"
 
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <map>
-#include <memory>
 
 namespace ondrel::platform {
 class KeyboardLayout;
@@ -22,19 +22,6 @@ class CarbonKeyboardShortcuts
 {
 public:
     using Callback = std::function<void(const Shortcut&)>;
-
-    // One registration with the system.
-    struct HotKey
-    {
-        Shortcut shortcut;
-        std::uint32_t carbonHotKeyId = 0;
-        platform::HotKeyRef carbonHotKey = 0; // 0 while suspended
-        Callback onKeyDown;
-        Callback onKeyUp;
-    };
-
-    /// The four-character signature "HTKY" every registration carries.
-    static constexpr std::uint32_t signature = 0x48544B59;
 
     /// isEnabled is the component's global switch, read whenever the handler is brought in line.
     CarbonKeyboardShortcuts(platform::Hotkeys& hotkeys, platform::KeyboardLayout& layout,
@@ -59,14 +46,20 @@ public:
     /// The platform callback: answers noErr when the event was ours and an action ran.
     platform::OSStatus carbonEventHandler(const platform::KeyEvent& event);
 
-    const std::map<std::uint32_t, HotKey>& hotKeys() const { return m_hotKeys; }
-    /// The last id handed out (0 before the first registration attempt).
-    std::uint64_t hotKeyId() const { return m_hotKeyId; }
-    bool hasEventHandler() const { return m_eventHandlerInstalled; }
-    bool isMenuOpen() const { return m_isMenuOpen; }
-    bool isSuspended() const { return m_isSuspended; }
-
 private:
+    // One registration with the system.
+    struct HotKey
+    {
+        Shortcut shortcut;
+        std::uint32_t carbonHotKeyId = 0;
+        platform::HotKeyRef carbonHotKey = 0; // 0 while suspended
+        Callback onKeyDown;
+        Callback onKeyUp;
+    };
+
+    // The four-character signature "HTKY" every registration carries.
+    static constexpr std::uint32_t signature = 0x48544B59;
+
     platform::OSStatus registerWithSystem(const Shortcut& shortcut, std::uint32_t id,
                                           platform::HotKeyRef& ref);
     void printRegistrationError(const Shortcut& shortcut, platform::OSStatus status);
@@ -86,7 +79,7 @@ private:
     bool m_isMenuOpen = false;
     bool m_isSuspended = false;
     // The handler outlives this object inside the platform; it checks this first.
-    std::shared_ptr<bool> m_lifetime = std::make_shared<bool>(true);
+    common::LifetimeGuard m_lifetime;
 };
 
 } // namespace ondrel::shortcuts

@@ -1,5 +1,7 @@
 #include "KeyboardShortcuts.h"
 
+#include "CarbonKeyboardShortcuts.h"
+
 #include "platform/Executor.h"
 #include "platform/Hotkeys.h"
 #include "platform/KeyboardLayout.h"
@@ -13,20 +15,11 @@
 
 namespace ondrel::shortcuts {
 
-KeyboardShortcuts::KeyboardShortcuts(Services services, std::ostream& out)
-    : m_hotkeys(services.hotkeys), m_keyboardLayout(services.keyboardLayout),
-      m_preferences(services.preferences), m_notificationCenter(services.notificationCenter),
-      m_executor(services.executor), m_carbon(m_hotkeys, m_keyboardLayout, m_isEnabled, out)
-{}
-
-KeyboardShortcuts::KeyboardShortcuts(platform::Platform& platform, std::ostream& out)
-    : KeyboardShortcuts(Services{*platform.hotkeys, *platform.keyboardLayout, *platform.preferences,
-                                 *platform.notificationCenter, *platform.executor},
-                        out)
-{}
-
 KeyboardShortcuts::KeyboardShortcuts(platform::Platform& platform)
-    : KeyboardShortcuts(platform, std::cout)
+    : m_hotkeys(*platform.hotkeys), m_keyboardLayout(*platform.keyboardLayout),
+      m_preferences(*platform.preferences), m_notificationCenter(*platform.notificationCenter),
+      m_executor(*platform.executor), m_carbon(std::make_unique<CarbonKeyboardShortcuts>(
+                                          m_hotkeys, m_keyboardLayout, m_isEnabled, std::cout))
 {}
 
 KeyboardShortcuts::~KeyboardShortcuts()
@@ -117,7 +110,7 @@ void KeyboardShortcuts::postChange(const Name& name)
 
 void KeyboardShortcuts::registerShortcut(const Shortcut& shortcut)
 {
-    m_carbon.registerShortcut(
+    m_carbon->registerShortcut(
         shortcut, [this](const Shortcut& pressed) { handleOnKeyDown(pressed); },
         [this](const Shortcut& released) { handleOnKeyUp(released); });
     // Kept even when the system refused: a later enable or onKeyDown does not retry until the
@@ -135,7 +128,7 @@ void KeyboardShortcuts::registerIfNeeded(const Name& name)
 
 void KeyboardShortcuts::unregisterShortcut(const Shortcut& shortcut)
 {
-    m_carbon.unregisterShortcut(shortcut);
+    m_carbon->unregisterShortcut(shortcut);
     m_registeredShortcuts.erase(shortcut);
 }
 
@@ -232,13 +225,13 @@ void KeyboardShortcuts::setEnabled(bool enabled)
         return;
     }
     m_isEnabled = enabled;
-    m_carbon.updateEventHandler();
+    m_carbon->updateEventHandler();
 }
 
 void KeyboardShortcuts::setPaused(bool paused)
 {
     m_isPaused = paused;
-    m_carbon.setSuspended(paused);
+    m_carbon->setSuspended(paused);
 }
 
 void KeyboardShortcuts::handleOnKeyDown(const Shortcut& shortcut)
@@ -297,7 +290,7 @@ EventStream KeyboardShortcuts::makeStream(const Name& name, std::optional<EventT
     auto state = std::make_shared<EventStream::State>();
     state->onlyType = onlyType;
     const StreamId id = ++m_lastStreamId;
-    std::weak_ptr<bool> alive = m_lifetime;
+    const auto alive = m_lifetime.token();
 
     m_executor.post([this, alive, name, id, state] {
         if (alive.expired() || state->ended) {
@@ -346,10 +339,10 @@ void KeyboardShortcuts::initializeOnce()
         return;
     }
     m_isInitialized = true;
-    std::weak_ptr<bool> alive = m_lifetime;
+    const auto alive = m_lifetime.token();
     m_hotkeys.setMenuTrackingObserver([this, alive](bool isOpen) {
         if (!alive.expired()) {
-            m_carbon.setMenuOpen(isOpen);
+            m_carbon->setMenuOpen(isOpen);
         }
     });
 }
@@ -364,12 +357,6 @@ std::string KeyboardShortcuts::description(const Shortcut& shortcut) const
 std::optional<std::string> KeyboardShortcuts::keyToCharacter(std::int64_t keyCode) const
 {
     return shortcuts::keyToCharacter(m_keyboardLayout, keyCode);
-}
-
-std::optional<std::string>
-KeyboardShortcuts::nsMenuItemKeyEquivalent(const Shortcut& shortcut) const
-{
-    return shortcut.nsMenuItemKeyEquivalent(m_keyboardLayout);
 }
 
 std::vector<Shortcut> KeyboardShortcuts::systemShortcuts() const

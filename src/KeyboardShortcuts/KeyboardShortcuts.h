@@ -1,6 +1,5 @@
 #pragma once
 
-#include "CarbonKeyboardShortcuts.h"
 #include "EventStream.h"
 #include "EventType.h"
 #include "Key.h"
@@ -9,9 +8,10 @@
 #include "Name.h"
 #include "Shortcut.h"
 
+#include "common/LifetimeGuard.h"
+
 #include <cstdint>
 #include <functional>
-#include <iosfwd>
 #include <map>
 #include <memory>
 #include <optional>
@@ -30,6 +30,8 @@ struct Platform;
 } // namespace ondrel::platform
 
 namespace ondrel::shortcuts {
+
+class CarbonKeyboardShortcuts;
 
 // Named, user-changeable, system-wide shortcuts: their stored form in the preferences, their
 // registration with the system, and the actions attached to them. One instance holds everything
@@ -50,20 +52,8 @@ public:
     static constexpr const char* recorderActiveStatusDidChange =
         "KeyboardShortcuts_recorderActiveStatusDidChange";
 
-    struct Services
-    {
-        platform::Hotkeys& hotkeys;
-        platform::KeyboardLayout& keyboardLayout;
-        platform::Preferences& preferences;
-        platform::NotificationCenter& notificationCenter;
-        platform::Executor& executor;
-    };
-
     /// The component's error lines go to standard output.
     explicit KeyboardShortcuts(platform::Platform& platform);
-    /// out receives the component's error lines instead.
-    KeyboardShortcuts(platform::Platform& platform, std::ostream& out);
-    KeyboardShortcuts(Services services, std::ostream& out);
     ~KeyboardShortcuts();
     KeyboardShortcuts(const KeyboardShortcuts&) = delete;
     KeyboardShortcuts& operator=(const KeyboardShortcuts&) = delete;
@@ -119,8 +109,6 @@ public:
     std::string description(const Shortcut& shortcut) const;
     /// The character the key types on the current layout.
     std::optional<std::string> keyToCharacter(std::int64_t keyCode) const;
-    /// The text a menu item uses for the shortcut's key.
-    std::optional<std::string> nsMenuItemKeyEquivalent(const Shortcut& shortcut) const;
     /// The enabled shortcuts the system keeps for itself, read anew each time.
     std::vector<Shortcut> systemShortcuts() const;
     /// True when the system lists shortcut, or another program already holds it (where the
@@ -129,7 +117,7 @@ public:
     /// The first item of menu (depth first) that already uses shortcut.
     const MenuItem* menuItemWithMatchingShortcut(const Menu& menu, const Shortcut& shortcut) const;
 
-    /// Where the component posts its notifications (menu bindings listen there).
+    /// Where the component posts its notifications (recorders and action bindings listen there).
     platform::NotificationCenter& notificationCenter() const { return m_notificationCenter; }
 
 private:
@@ -158,7 +146,7 @@ private:
 
     bool m_isEnabled = true;
     bool m_isPaused = false;
-    CarbonKeyboardShortcuts m_carbon;
+    std::unique_ptr<CarbonKeyboardShortcuts> m_carbon;
     std::unordered_set<Shortcut> m_registeredShortcuts;
     LegacyTable m_legacyKeyDownHandlers;
     LegacyTable m_legacyKeyUpHandlers;
@@ -167,7 +155,7 @@ private:
     StreamId m_lastStreamId = 0;
     bool m_isInitialized = false;
     // Work queued on the executor and the menu observer outlive this object; they check this.
-    std::shared_ptr<bool> m_lifetime = std::make_shared<bool>(true);
+    common::LifetimeGuard m_lifetime;
 };
 
 } // namespace ondrel::shortcuts

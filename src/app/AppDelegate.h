@@ -3,7 +3,7 @@
 #include "SettingsWindowController.h"
 #include "StatusItem.h"
 
-#include "rules/ObserverList.h"
+#include "common/ObserverList.h"
 #include "ui/UiContext.h"
 
 #include <QObject>
@@ -59,7 +59,7 @@ private:
     std::unique_ptr<ui::UiContext> m_context;
     std::unique_ptr<StatusItem> m_statusItem;
     std::unique_ptr<SettingsWindowController> m_settingsWindowController;
-    rules::Subscription m_lastMatchLog;
+    common::Subscription m_lastMatchLog;
 };
 
 } // namespace ondrel::app

@@ -146,12 +146,12 @@ void HotkeyCoordinator::setLastMatchedRuleName(std::string name)
     m_didChange.notify();
 }
 
-rules::Subscription HotkeyCoordinator::addObserver(std::function<void()> willChange)
+common::Subscription HotkeyCoordinator::addObserver(std::function<void()> willChange)
 {
     return m_willChange.add(std::move(willChange));
 }
 
-rules::Subscription HotkeyCoordinator::addDidChangeObserver(std::function<void()> didChange)
+common::Subscription HotkeyCoordinator::addDidChangeObserver(std::function<void()> didChange)
 {
     return m_didChange.add(std::move(didChange));
 }

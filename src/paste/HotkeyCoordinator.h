@@ -6,7 +6,7 @@
 #include "PermissionManager.h"
 
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
-#include "rules/ObserverList.h"
+#include "common/ObserverList.h"
 #include "rules/RuleStore.h"
 
 #include "platform/Platform.h"
@@ -79,9 +79,9 @@ public:
     std::size_t waitingPresses() const { return m_waitingPresses; }
 
     /// Registers a callback run just before lastMatchedRuleName is assigned.
-    [[nodiscard]] rules::Subscription addObserver(std::function<void()> willChange);
+    [[nodiscard]] common::Subscription addObserver(std::function<void()> willChange);
     /// Registers a callback run just after lastMatchedRuleName was assigned.
-    [[nodiscard]] rules::Subscription addDidChangeObserver(std::function<void()> didChange);
+    [[nodiscard]] common::Subscription addDidChangeObserver(std::function<void()> didChange);
 
     ContextDetector& contextDetector() { return m_contextDetector; }
     PasteEngine& pasteEngine() { return m_pasteEngine; }
@@ -103,8 +103,8 @@ private:
     std::size_t m_smartPastesUnderWay = 0;
     std::shared_ptr<HotkeyCoordinator> m_keepAlive;
     std::size_t m_waitingPresses = 0;
-    rules::ObserverList m_willChange;
-    rules::ObserverList m_didChange;
+    common::ObserverList m_willChange;
+    common::ObserverList m_didChange;
 };
 
 } // namespace ondrel::paste

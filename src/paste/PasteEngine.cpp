@@ -30,8 +30,8 @@ PasteEngine::PasteEngine(Services services)
       m_pasteboard(services.pasteboard), m_keyboardEvents(services.keyboardEvents),
       m_userNotifications(services.userNotifications)
 {
-    m_pasteboard.setContentRequestedHandler([this, lifetime = std::weak_ptr<bool>(m_lifetime)] {
-        if (lifetime.lock())
+    m_pasteboard.setContentRequestedHandler([this, lifetime = m_lifetime.token()] {
+        if (!lifetime.expired())
             contentRequested();
     });
 }
@@ -118,8 +118,8 @@ void PasteEngine::contentRequested()
         run->waitingForRequest = false;
         m_executor.cancel(run->timer);
         // Let the request be answered before the content goes away.
-        m_executor.post([this, run, lifetime = std::weak_ptr<bool>(m_lifetime)] {
-            if (lifetime.lock())
+        m_executor.post([this, run, lifetime = m_lifetime.token()] {
+            if (!lifetime.expired())
                 finish(run);
         });
     }

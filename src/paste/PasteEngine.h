@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/LifetimeGuard.h"
 #include "rules/Rule.h"
 
 #include "platform/Accessibility.h"
@@ -103,7 +104,7 @@ private:
     platform::UserNotifications& m_userNotifications;
     std::list<RunPtr> m_runs;
     // Tasks posted to the main queue cannot be cancelled; they check this first.
-    std::shared_ptr<bool> m_lifetime = std::make_shared<bool>(true);
+    common::LifetimeGuard m_lifetime;
 };
 
 } // namespace ondrel::paste

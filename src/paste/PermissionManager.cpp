@@ -94,12 +94,12 @@ void PermissionManager::openAccessibilitySettings()
     m_openSettings();
 }
 
-rules::Subscription PermissionManager::addObserver(std::function<void()> willChange)
+common::Subscription PermissionManager::addObserver(std::function<void()> willChange)
 {
     return m_willChange.add(std::move(willChange));
 }
 
-rules::Subscription PermissionManager::addDidChangeObserver(std::function<void()> didChange)
+common::Subscription PermissionManager::addDidChangeObserver(std::function<void()> didChange)
 {
     return m_didChange.add(std::move(didChange));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rules/ObserverList.h"
+#include "common/ObserverList.h"
 
 #include "platform/Accessibility.h"
 #include "platform/Alerts.h"
@@ -71,9 +71,9 @@ public:
     void openAccessibilitySettings();
 
     /// Registers a callback run just before the flag is assigned; it still sees the old value.
-    [[nodiscard]] rules::Subscription addObserver(std::function<void()> willChange);
+    [[nodiscard]] common::Subscription addObserver(std::function<void()> willChange);
     /// Registers a callback run just after the flag was assigned.
-    [[nodiscard]] rules::Subscription addDidChangeObserver(std::function<void()> didChange);
+    [[nodiscard]] common::Subscription addDidChangeObserver(std::function<void()> didChange);
 
 private:
     void schedulePoll();
@@ -84,8 +84,8 @@ private:
     std::function<void()> m_openSettings;
     bool m_hasAccessibility = false;
     std::optional<platform::Executor::TimerId> m_pollingTimer;
-    rules::ObserverList m_willChange;
-    rules::ObserverList m_didChange;
+    common::ObserverList m_willChange;
+    common::ObserverList m_didChange;
 };
 
 } // namespace ondrel::paste

@@ -191,12 +191,12 @@ bool RuleStore::save()
     return true;
 }
 
-Subscription RuleStore::addObserver(std::function<void()> willChange)
+common::Subscription RuleStore::addObserver(std::function<void()> willChange)
 {
     return m_willChange.add(std::move(willChange));
 }
 
-Subscription RuleStore::addDidChangeObserver(std::function<void()> didChange)
+common::Subscription RuleStore::addDidChangeObserver(std::function<void()> didChange)
 {
     return m_didChange.add(std::move(didChange));
 }

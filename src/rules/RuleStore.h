@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ObserverList.h"
 #include "Rule.h"
+#include "common/ObserverList.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -53,9 +53,9 @@ public:
     bool save();
 
     /// Registers a callback run just before the list changes; it still sees the old list.
-    [[nodiscard]] Subscription addObserver(std::function<void()> willChange);
+    [[nodiscard]] common::Subscription addObserver(std::function<void()> willChange);
     /// Registers a callback run just after the list changed.
-    [[nodiscard]] Subscription addDidChangeObserver(std::function<void()> didChange);
+    [[nodiscard]] common::Subscription addDidChangeObserver(std::function<void()> didChange);
 
 private:
     void loadRules();
@@ -67,8 +67,8 @@ private:
     std::filesystem::path m_storagePath;
     Clock m_clock;
     std::vector<Rule> m_rules;
-    ObserverList m_willChange;
-    ObserverList m_didChange;
+    common::ObserverList m_willChange;
+    common::ObserverList m_didChange;
     // Set when the file at start could not be used: the suffix of the name its content
     // is kept under before the first save replaces it.
     std::optional<std::string> m_rejectedSuffix;

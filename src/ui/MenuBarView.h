@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rules/ObserverList.h"
+#include "common/ObserverList.h"
 
 #include <QWidget>
 
@@ -55,8 +55,8 @@ private:
     QLabel* m_lastMatchText;
     QAbstractButton* m_settingsRow;
     QAbstractButton* m_quitRow;
-    rules::Subscription m_rulesSubscription;
-    rules::Subscription m_lastMatchSubscription;
+    common::Subscription m_rulesSubscription;
+    common::Subscription m_lastMatchSubscription;
 };
 
 } // namespace ondrel::ui

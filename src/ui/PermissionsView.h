@@ -2,7 +2,7 @@
 
 #include "UiContext.h"
 
-#include "rules/ObserverList.h"
+#include "common/ObserverList.h"
 
 #include <QWidget>
 
@@ -31,7 +31,7 @@ private:
 
     UiContext& m_context;
     PermissionRow* m_accessibilityRow = nullptr;
-    rules::Subscription m_subscription;
+    common::Subscription m_subscription;
 };
 
 } // namespace ondrel::ui

@@ -2,7 +2,7 @@
 
 #include "UiContext.h"
 
-#include "rules/ObserverList.h"
+#include "common/ObserverList.h"
 #include "rules/Uuid.h"
 
 #include <QWidget>
@@ -99,7 +99,7 @@ private:
     RuleEditorView* m_editor = nullptr;
     QTimer* m_iconRefresh = nullptr;
     bool m_updatingSidebar = false;
-    rules::Subscription m_rulesChanged;
+    common::Subscription m_rulesChanged;
 };
 
 } // namespace ondrel::ui

@@ -1,7 +1,6 @@
 #include "KeyboardShortcuts/Menu.h"
-#include "KeyboardShortcuts/MenuItemShortcutBinding.h"
 
-#include "ShortcutsFixture.h"
+#include "platform/fake/FakeKeyboardLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -73,44 +72,6 @@ INSTANTIATE_TEST_SUITE_P(
         }
         return name;
     });
-
-class MenuItemBinding : public ShortcutsFixture
-{
-protected:
-    std::vector<MenuItemKeyEquivalent> applied;
-    MenuItemShortcutBinding::Apply recorder()
-    {
-        return [this](const MenuItemKeyEquivalent& value) { applied.push_back(value); };
-    }
-};
-
-TEST_F(MenuItemBinding, FollowsTheNameUntilUnbound)
-{
-    const Name name = ondrelName();
-    const auto observersBefore = fake.notificationCenter().observerCount();
-    {
-        MenuItemShortcutBinding binding(*shortcuts, recorder());
-        binding.setShortcut(name);
-        ASSERT_EQ(applied.size(), 1u);
-        EXPECT_EQ(applied.back(), (MenuItemKeyEquivalent{"v", command | shift, false}));
-
-        shortcuts->setShortcut(Shortcut(Key::b, command), name);
-        EXPECT_EQ(applied.back(), (MenuItemKeyEquivalent{"b", command, false}));
-        shortcuts->setShortcut(std::nullopt, name);
-        EXPECT_EQ(applied.back(), (MenuItemKeyEquivalent{"", {}, true}));
-
-        // Another name's change leaves the item alone.
-        const auto count = applied.size();
-        shortcuts->setShortcut(commandV, Name("other"));
-        EXPECT_EQ(applied.size(), count);
-
-        binding.setShortcut(std::nullopt);
-        EXPECT_EQ(applied.back(), (MenuItemKeyEquivalent{"", {}, true}));
-        EXPECT_EQ(fake.notificationCenter().observerCount(), observersBefore);
-        binding.setShortcut(name);
-    }
-    EXPECT_EQ(fake.notificationCenter().observerCount(), observersBefore);
-}
 
 } // namespace
 } // namespace ondrel::shortcuts::test

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "OutputCapture.h"
+
 #include "KeyboardShortcuts/KeyboardShortcuts.h"
 #include "platform/fake/FakePlatform.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,7 @@ class ShortcutsFixture : public ::testing::Test
 protected:
     ShortcutsFixture() { launch(); }
 
-    void launch() { shortcuts = std::make_unique<KeyboardShortcuts>(fake.platform(), out); }
+    void launch() { shortcuts = std::make_unique<KeyboardShortcuts>(fake.platform()); }
     void relaunch()
     {
         shortcuts.reset();
@@ -50,22 +51,14 @@ protected:
                              static_cast<std::uint32_t>(shortcut.carbonModifiers))
             .has_value();
     }
-    std::vector<std::string> outputLines() const
-    {
-        std::vector<std::string> lines;
-        std::istringstream stream(out.str());
-        for (std::string line; std::getline(stream, line);) {
-            lines.push_back(line);
-        }
-        return lines;
-    }
+    std::vector<std::string> outputLines() const { return out.lines(); }
     std::size_t changeNotifications() const
     {
         return fake.notificationCenter().posted(KeyboardShortcuts::shortcutByNameDidChange).size();
     }
 
     mutable platform::fake::FakePlatform fake;
-    std::ostringstream out;
+    ondrel::test::OutputCapture out;
     std::unique_ptr<KeyboardShortcuts> shortcuts;
 };
 

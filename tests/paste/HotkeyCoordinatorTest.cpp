@@ -3,6 +3,7 @@
 #include "paste/HotkeyCoordinator.h"
 
 #include "FakeClock.h"
+#include "OutputCapture.h"
 #include "TemporaryHome.h"
 #include "TestFiles.h"
 
@@ -11,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 
 using namespace std::chrono_literals;
 using ondrel::paste::HotkeyCoordinator;
@@ -119,15 +119,15 @@ protected:
     ondrel::platform::fake::FakePlatform fake;
     std::chrono::steady_clock::time_point start = fake.executor().now();
     ondrel::test::FakeClock wallClock;
-    std::ostringstream shortcutErrors;
-    ondrel::shortcuts::KeyboardShortcuts keyboardShortcuts{fake.platform(), shortcutErrors};
+    ondrel::test::OutputCapture shortcutErrors;
+    ondrel::shortcuts::KeyboardShortcuts keyboardShortcuts{fake.platform()};
     ondrel::rules::RuleStore store{rulesFile(), wallClock.function()};
     PermissionManager permissions{
         PermissionManager::Services{fake.executor(), fake.accessibility(), fake.alerts(), [] {}}};
     std::shared_ptr<ondrel::paste::test::FakeScriptRunner> scripts =
         std::make_shared<ondrel::paste::test::FakeScriptRunner>(fake.executor());
     std::shared_ptr<HotkeyCoordinator> coordinator;
-    std::vector<ondrel::rules::Subscription> subscriptions;
+    std::vector<ondrel::common::Subscription> subscriptions;
     std::vector<std::pair<std::string, std::optional<std::string>>> announced;
 };
 

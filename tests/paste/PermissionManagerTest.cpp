@@ -42,7 +42,7 @@ protected:
     int settingsOpened = 0;
     std::vector<std::pair<std::string, bool>> seen;
     std::optional<PermissionManager> m_manager;
-    std::vector<ondrel::rules::Subscription> m_subscriptions;
+    std::vector<ondrel::common::Subscription> m_subscriptions;
 };
 
 TEST_F(PermissionManagerTest, EveryRefreshIsAnnouncedBeforeAndAfter)

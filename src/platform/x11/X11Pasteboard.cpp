@@ -66,7 +66,7 @@ struct X11Pasteboard::Reader
 };
 
 X11Pasteboard::X11Pasteboard(std::shared_ptr<X11Connection> connection)
-    : m_connection(std::move(connection)), m_alive(std::make_shared<bool>(true))
+    : m_connection(std::move(connection))
 {
     auto* c = m_connection->xcb();
     m_clipboard = m_connection->atom("CLIPBOARD");
@@ -105,7 +105,8 @@ X11Pasteboard::X11Pasteboard(std::shared_ptr<X11Connection> connection)
 
 X11Pasteboard::~X11Pasteboard()
 {
-    *m_alive = false;
+    // The hand-over below still answers requests; none of them is a paste any more.
+    m_contentRequestedHandler = nullptr;
     handOverToClipboardManager();
     m_connection->removeListener(m_listener);
     xcb_destroy_window(m_connection->xcb(), m_window);
@@ -549,8 +550,8 @@ void X11Pasteboard::noteContentRequested(xcb_window_t requestor)
     if (!m_contentRequestedHandler)
         return;
     // Called from the event loop, never from inside a request we are serving.
-    m_connection->post([this, alive = std::weak_ptr<bool>(m_alive)] {
-        if (alive.lock() && m_contentRequestedHandler)
+    m_connection->post([this, alive = m_alive.token()] {
+        if (!alive.expired() && m_contentRequestedHandler)
             m_contentRequestedHandler();
     });
 }

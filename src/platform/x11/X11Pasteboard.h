@@ -1,6 +1,7 @@
 #pragma once
 
 #include "X11Connection.h"
+#include "common/LifetimeGuard.h"
 #include "platform/Pasteboard.h"
 
 #include <xcb/xcb.h>
@@ -81,7 +82,7 @@ private:
     std::optional<std::uint32_t> m_targetClient;
     bool m_contentRequested = false;
     std::function<void()> m_contentRequestedHandler;
-    std::shared_ptr<bool> m_alive;
+    common::LifetimeGuard m_alive;
 
     PasteboardRead m_lastRead = PasteboardRead::complete;
     // An owner that did not answer, not waited for again while it keeps the clipboard: the

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace ondrel::rules {
+namespace ondrel::common {
 
 struct Subscription::Registry
 {
@@ -62,4 +62,4 @@ void ObserverList::notify() const
     }
 }
 
-} // namespace ondrel::rules
+} // namespace ondrel::common

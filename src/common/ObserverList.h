@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-namespace ondrel::rules {
+namespace ondrel::common {
 
 class ObserverList;
 
@@ -52,4 +52,4 @@ private:
     std::shared_ptr<Subscription::Registry> m_registry;
 };
 
-} // namespace ondrel::rules
+} // namespace ondrel::common
