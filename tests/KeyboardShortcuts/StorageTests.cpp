@@ -37,19 +37,6 @@ TEST_F(Storage, DefaultIsStoredRegisteredAndAnnouncedOnFirstUse)
     EXPECT_EQ(valueSeenByObserver, PreferenceValue(commandShiftVJson));
 }
 
-TEST_F(Storage, DefaultIsAppliedOnlyOnce)
-{
-    const Name name = ondrelName();
-    shortcuts->setShortcut(Shortcut(Key::b, ModifierFlags::control), name);
-    relaunch();
-    const auto writes = fake.preferences().writeCount();
-
-    const Name again = ondrelName();
-
-    EXPECT_EQ(fake.preferences().writeCount(), writes);
-    EXPECT_EQ(shortcuts->getShortcut(again), Shortcut(Key::b, ModifierFlags::control));
-}
-
 TEST_F(Storage, ClearedShortcutStaysClearedAcrossRelaunch)
 {
     const Name name = ondrelName();
@@ -85,18 +72,6 @@ TEST_F(Storage, ClearingANameWithoutDefaultRemovesItsEntry)
     EXPECT_EQ(changeNotifications(), 2u);
 }
 
-TEST_F(Storage, ClearingWithoutAReadableShortcutDoesNothing)
-{
-    fake.preferences().preload(ondrelKey, std::string("not json"));
-    const Name name(*shortcuts, "ondrel", commandShiftV);
-
-    shortcuts->setShortcut(std::nullopt, name);
-
-    EXPECT_EQ(fake.preferences().value(ondrelKey), PreferenceValue(std::string("not json")));
-    EXPECT_EQ(fake.preferences().writeCount(), 0u);
-    EXPECT_EQ(changeNotifications(), 0u);
-}
-
 TEST_F(Storage, SettingTheStoredShortcutAgainReRegistersIt)
 {
     const Name name = ondrelName();
@@ -112,20 +87,6 @@ TEST_F(Storage, SettingTheStoredShortcutAgainReRegistersIt)
     EXPECT_EQ(calls[callsBefore + 1].id.id, 2u);
     EXPECT_TRUE(isRegisteredWithSystem(commandShiftV));
     EXPECT_EQ(changeNotifications(), 1u);
-}
-
-TEST_F(Storage, ANewShortcutReplacesTheOldRegistration)
-{
-    const Name name = ondrelName();
-    const Shortcut controlB(Key::b, ModifierFlags::control);
-
-    shortcuts->setShortcut(controlB, name);
-
-    EXPECT_FALSE(isRegisteredWithSystem(commandShiftV));
-    EXPECT_TRUE(isRegisteredWithSystem(controlB));
-    EXPECT_EQ(fake.hotkeys().registrations().size(), 1u);
-    EXPECT_EQ(fake.preferences().value(ondrelKey),
-              PreferenceValue(std::string(R"({"carbonKeyCode":11,"carbonModifiers":4096})")));
 }
 
 TEST_F(Storage, UnstorableShortcutChangesNothing)
@@ -198,16 +159,10 @@ TEST_P(DamagedValue, ReadsAsNoShortcutAndIsLeftAlone)
 INSTANTIATE_TEST_SUITE_P(
     Values, DamagedValue,
     ::testing::Values(
-        PreferenceValue(std::string("")), PreferenceValue(std::string("garbage")),
-        PreferenceValue(std::string(R"({"carbonKeyCode":9})")),
+        // The decoder's own table owns the texts; here one of each kind the component meets.
+        PreferenceValue(std::string("garbage")),
         PreferenceValue(std::string(R"({"carbonKeyCode":70000,"carbonModifiers":0})")),
-        PreferenceValue(std::string(R"({"carbonKeyCode":9,"carbonModifiers":-1})")),
-        PreferenceValue(std::string(R"({"carbonKeyCode":9,"carbonModifiers":99999999999})")),
-        PreferenceValue(std::string(R"({"carbonKeyCode":"9","carbonModifiers":768})")),
-        PreferenceValue(std::string("[9,768]")), PreferenceValue(false), PreferenceValue(true),
-        PreferenceValue(OtherPreferenceValue{"768"}),
-        PreferenceValue(OtherPreferenceValue{commandShiftVJson}),
-        PreferenceValue(OtherPreferenceValue{"[1,2]"})),
+        PreferenceValue(true), PreferenceValue(OtherPreferenceValue{commandShiftVJson})),
     [](const ::testing::TestParamInfo<PreferenceValue>& info) {
         return "Value" + std::to_string(info.index);
     });

@@ -3,13 +3,17 @@
 #include "paste/AppleScriptRunner.h"
 
 #include "platform/Pasteboard.h"
-#include "platform/fake/FakeExecutor.h"
+#include "platform/fake/FakePlatform.h"
+
+#include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ondrel::platform {
@@ -27,45 +31,22 @@ inline void PrintTo(const PasteboardEntry& entry, std::ostream* os)
 
 namespace ondrel::paste::test {
 
-// Scripts that answer, answer late on the virtual clock, fail at once or never answer.
+// Scripts that all give one answer (none: they fail), and the sources they were given. The
+// time limit on a look-up is common to every URL source and pinned with the browser-URL fake.
 class FakeScriptRunner final : public AppleScriptRunner
 {
 public:
-    explicit FakeScriptRunner(platform::fake::FakeExecutor& executor) : m_executor(executor) {}
-
     std::optional<std::string> run(const std::string& source) override
     {
-        std::optional<std::string> result;
-        std::chrono::milliseconds delay{};
-        bool hangs = false;
-        {
-            std::lock_guard lock(m_mutex);
-            m_sources.push_back(source);
-            result = m_result;
-            delay = m_delay;
-            hangs = m_hangs;
-        }
-        if (hangs) {
-            m_executor.hang();
-            return std::nullopt;
-        }
-        if (delay.count() > 0 && !m_executor.sleepFor(delay))
-            return std::nullopt;
-        return result;
+        std::lock_guard lock(m_mutex);
+        m_sources.push_back(source);
+        return m_result;
     }
 
-    /// Every script answers result after delay of virtual time.
-    void answer(std::optional<std::string> result,
-                std::chrono::milliseconds delay = std::chrono::milliseconds(0))
+    void answer(std::optional<std::string> result)
     {
         std::lock_guard lock(m_mutex);
         m_result = std::move(result);
-        m_delay = delay;
-    }
-    void hang()
-    {
-        std::lock_guard lock(m_mutex);
-        m_hangs = true;
     }
     std::vector<std::string> sources() const
     {
@@ -74,12 +55,35 @@ public:
     }
 
 private:
-    platform::fake::FakeExecutor& m_executor;
     mutable std::mutex m_mutex;
     std::optional<std::string> m_result;
-    std::chrono::milliseconds m_delay{0};
-    bool m_hangs = false;
     std::vector<std::string> m_sources;
+};
+
+inline constexpr std::int64_t frontmostPid = 4242;
+
+inline platform::PasteboardEntry entry(std::string_view type, std::string_view text)
+{
+    return platform::fake::FakePasteboard::textEntry(std::string(type), text);
+}
+
+// The fake desktop every paste test starts from: a frontmost application, scripts that answer
+// as told, and the pasteboard's entries written as text.
+class PasteTest : public testing::Test
+{
+protected:
+    void frontmost(std::optional<std::string> bundleID)
+    {
+        platform::RunningApplication application;
+        application.bundleIdentifier = std::move(bundleID);
+        application.processIdentifier = frontmostPid;
+        fake.workspace().setFrontmostApplication(application);
+        fake.workspace().setRunningApplications({application});
+    }
+
+    platform::fake::FakePlatform fake;
+    std::chrono::steady_clock::time_point start = fake.executor().now();
+    std::shared_ptr<FakeScriptRunner> scripts = std::make_shared<FakeScriptRunner>();
 };
 
 } // namespace ondrel::paste::test

@@ -80,19 +80,11 @@ f})",
         RtfCase{"source line breaks are not text", "{\\rtf1 a\r\nb\nc}", "abc"},
         RtfCase{"control symbols", R"({\rtf1 \\ \{x\} a\~b c\_d e\-f})",
                 "\\ {x} a\u00A0b c\u2011d ef"},
-        RtfCase{"typographic words",
-                R"({\rtf1 \lquote x\rquote  \ldblquote y\rdblquote \emdash\endash\bullet})",
-                "\u2018x\u2019 \u201Cy\u201D\u2014\u2013\u2022"},
-        RtfCase{"hex in windows-1252", R"({\rtf1\ansi\ansicpg1252 caf\'e9 \'80 \'93q\'94})",
-                "caf\u00e9 \u20ac \u201Cq\u201D"},
         RtfCase{"hex without a code page is windows-1252", R"({\rtf1 na\'efve})", "na\u00efve"},
         RtfCase{"hex in windows-1251", R"({\rtf1\ansi\ansicpg1251 \'cf\'f0\'e8\'e2\'e5\'f2})",
                 "\u041f\u0440\u0438\u0432\u0435\u0442"},
-        RtfCase{"hex in windows-1253", R"({\rtf1\ansi\ansicpg1253 \'e1\'e2\'e3})",
-                "\u03b1\u03b2\u03b3"},
         RtfCase{"hex in Mac Roman", R"({\rtf1\mac caf\'8e})", "caf\u00e9"},
         RtfCase{"hex in code page 437", R"({\rtf1\pc caf\'82})", "caf\u00e9"},
-        RtfCase{"hex in code page 850", R"({\rtf1\pca \'9d})", "\u00d8"},
         RtfCase{"double-byte code page keeps pairs", R"({\rtf1\ansi\ansicpg932 \'82\'a0\'82\'a2})",
                 "\u3042\u3044"},
         RtfCase{"unknown code page falls back to windows-1252",
@@ -101,7 +93,6 @@ f})",
         RtfCase{"unicode with one fallback", R"({\rtf1 \u8364?5})", "\u20ac5"},
         RtfCase{"unicode with hex fallback", R"({\rtf1 \u233\'e9t\u233\'e9})", "\u00e9t\u00e9"},
         RtfCase{"fallback count from uc", R"({\rtf1\uc2 \u8364 EUR!})", "\u20acR!"},
-        RtfCase{"fallback count zero", R"({\rtf1\uc0 \u8364 x})", "\u20acx"},
         RtfCase{"fallback count is scoped to its group", R"({\rtf1{\uc3 \u8364 abcd}\u8364 ef})",
                 "\u20acd\u20acf"},
         RtfCase{"fallback stops at a group boundary", R"({\rtf1\uc4 \u8364 a{b}})", "\u20acb"},
@@ -129,13 +120,9 @@ f})",
         RtfCase{"empty document", R"({\rtf1})", ""},
         RtfCase{"nul characters are dropped", R"({\rtf1 a\u0 b})", "a"},
         RtfCase{"malformed escapes at the end", "{\\rtf1 a\\'4", "a"},
-        RtfCase{"backslash at the end", "{\\rtf1 a\\", "a"},
         RtfCase{"huge parameters",
                 R"({\rtf1\uc99999999999999 \u99999999999999 x\bin99999999999999 y})", ""},
         RtfCase{"plain text is not rtf", "Hello", std::nullopt},
-        RtfCase{"empty text is not rtf", "", std::nullopt},
-        RtfCase{"html is not rtf", "<b>bold</b>", std::nullopt},
-        RtfCase{"prefix must be exact", "{\\rtx1 a}", std::nullopt},
         RtfCase{"prefix is case-sensitive", "{\\RTF1 a}", std::nullopt}),
     [](const testing::TestParamInfo<RtfCase>& info) {
         std::string name;
@@ -179,18 +166,13 @@ INSTANTIATE_TEST_SUITE_P(
         HtmlCase{"not_rtf", "<b>html</b>", std::nullopt}),
     [](const testing::TestParamInfo<HtmlCase>& info) { return std::string(info.param.name); });
 
-TEST(RtfReader, NestingWithinTheBoundIsRead)
+TEST(RtfReader, NestingUpToTheBoundIsReadAndBeyondItRejected)
 {
     const int depth = RtfReader::maximumNestingDepth - 1;
     const std::string rtf =
         "{\\rtf1" + std::string(depth - 1, '{') + "deep" + std::string(depth - 1, '}') + "}";
     EXPECT_EQ(RtfReader::plainText(rtf), "deep");
-}
-
-TEST(RtfReader, NestingBeyondTheBoundIsRejected)
-{
-    const std::string rtf = "{\\rtf1" + std::string(200000, '{') + "x";
-    EXPECT_EQ(RtfReader::plainText(rtf), std::nullopt);
+    EXPECT_EQ(RtfReader::plainText("{\\rtf1" + std::string(200000, '{') + "x"), std::nullopt);
 }
 
 TEST(RtfReader, HostileBytesNeverCrashAndGiveValidUtf8)

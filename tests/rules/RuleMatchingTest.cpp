@@ -27,35 +27,6 @@ std::string nameOf(const std::optional<Rule>& rule)
     return rule ? rule->name : "<none>";
 }
 
-// ---------------------------------------------------------------- specificity
-
-struct SpecificityCase
-{
-    URLMatchMode mode;
-    int urlPart;
-};
-
-class SpecificityTest : public testing::TestWithParam<SpecificityCase>
-{};
-
-TEST_P(SpecificityTest, SumsApplicationAndUrlParts)
-{
-    const auto [mode, part] = GetParam();
-    EXPECT_EQ(specificity(makeRule("r", "*", "p", mode)), part);
-    EXPECT_EQ(specificity(makeRule("r", "org.example.app", "p", mode)), 10 + part);
-    // Without a pattern, or with an empty one, the mode counts for nothing.
-    EXPECT_EQ(specificity(makeRule("r", "*", std::nullopt, mode)), 0);
-    EXPECT_EQ(specificity(makeRule("r", "", std::string(), mode)), 10);
-}
-
-INSTANTIATE_TEST_SUITE_P(AllModes, SpecificityTest,
-                         testing::Values(SpecificityCase{URLMatchMode::exact, 9},
-                                         SpecificityCase{URLMatchMode::prefix, 8},
-                                         SpecificityCase{URLMatchMode::regex, 8},
-                                         SpecificityCase{URLMatchMode::domain, 7},
-                                         SpecificityCase{URLMatchMode::wildcard, 7},
-                                         SpecificityCase{URLMatchMode::contains, 6}));
-
 // ---------------------------------------------------------------- findMatchingRule
 
 const std::string kUrl = "https://docs.example.com/guide/intro?lang=en";
@@ -100,16 +71,6 @@ TEST(FindMatchingRuleTest, TieGoesToEarlierRuleWhateverTheOtherFields)
     second.createdAt = first.createdAt - std::chrono::hours(24 * 365);
     EXPECT_EQ(nameOf(findMatchingRule(std::vector{first, second}, "x", kUrl)), "first");
     EXPECT_EQ(nameOf(findMatchingRule(std::vector{second, first}, "x", kUrl)), "second");
-}
-
-TEST(FindMatchingRuleTest, ReturnsACopyOfTheWholeRule)
-{
-    Rule rule = makeRule("copy", "*");
-    rule.content = "payload";
-    rule.lastUsedAt = std::chrono::system_clock::now();
-    const auto found = findMatchingRule(std::vector{rule}, "x", std::nullopt);
-    ASSERT_TRUE(found);
-    EXPECT_EQ(*found, rule);
 }
 
 TEST(FindMatchingRuleTest, DisabledRuleNeverMatches)
@@ -211,7 +172,6 @@ const std::string kCafeNfd = "cafe\u0301";
 INSTANTIATE_TEST_SUITE_P(
     Exact, MatchesUrlTest,
     testing::Values(UrlCase{"same", M::exact, "https://a.com/x", "https://a.com/x", true},
-                    UrlCase{"longer url", M::exact, "https://a.com/x", "https://a.com/x/", false},
                     UrlCase{"case", M::exact, "https://A.com/x", "https://a.com/x", false},
                     UrlCase{"nfd equals nfc", M::exact, "https://a.com/" + kCafeNfd,
                             "https://a.com/" + kCafeNfc, true},
@@ -222,25 +182,17 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     Prefix, MatchesUrlTest,
     testing::Values(UrlCase{"begins", M::prefix, "https://a.com/", "https://a.com/docs", true},
-                    UrlCase{"whole", M::prefix, "https://a.com/", "https://a.com/", true},
                     UrlCase{"middle", M::prefix, "a.com", "https://a.com/", false},
-                    UrlCase{"case", M::prefix, "HTTPS://", "https://a.com/", false},
                     UrlCase{"nfc pattern nfd url", M::prefix, "https://" + kCafeNfc,
                             "https://" + kCafeNfd + ".fr/menu", true},
-                    UrlCase{"nfd pattern nfc url", M::prefix, "https://" + kCafeNfd,
-                            "https://" + kCafeNfc + ".fr/menu", true},
                     // The accent belongs to the character: "e" alone is not how the URL begins.
                     UrlCase{"base letter before accent", M::prefix, "https://cafe",
-                            "https://" + kCafeNfd + ".fr", false},
-                    UrlCase{"ascii prefix of non-ascii url", M::prefix, "https://",
-                            "https://" + kCafeNfc + ".fr", true}));
+                            "https://" + kCafeNfd + ".fr", false}));
 
 INSTANTIATE_TEST_SUITE_P(
     Contains, MatchesUrlTest,
     testing::Values(
         UrlCase{"capitals", M::contains, "GITHUB", "https://github.com/x", true},
-        UrlCase{"start", M::contains, "https", "https://github.com/x", true},
-        UrlCase{"end", M::contains, "/X", "https://github.com/x", true},
         UrlCase{"diacritics ignored", M::contains, "CAFE", "https://" + kCafeNfc + ".fr", true},
         UrlCase{"decomposed pattern", M::contains, kCafeNfd, "https://CAFE.fr", true},
         UrlCase{"absent", M::contains, "gitlab", "https://github.com/x", false},
@@ -252,21 +204,10 @@ INSTANTIATE_TEST_SUITE_P(
                             "https://github.com/a/b/issues/7", true},
                     UrlCase{"host alone is not the whole url", M::wildcard, "github.com",
                             "https://github.com/x", false},
-                    UrlCase{"host surrounded by stars", M::wildcard, "*github.com*",
-                            "https://github.com/x", true},
-                    UrlCase{"question mark is one character", M::wildcard, "https://a.com/?",
-                            "https://a.com/x", true},
                     UrlCase{"question mark is one multibyte character", M::wildcard,
                             "https://a.com/caf?", "https://a.com/" + kCafeNfc, true},
-                    UrlCase{"question mark is not two", M::wildcard, "https://a.com/?",
-                            "https://a.com/xy", false},
-                    UrlCase{"bracket", M::wildcard, "https://[ab].com", "https://b.com", true},
                     UrlCase{"negated bracket", M::wildcard, "https://[!ab].com", "https://b.com",
                             false},
-                    UrlCase{"backslash escapes star", M::wildcard, "https://a.com/\\*",
-                            "https://a.com/*", true},
-                    UrlCase{"escaped star is literal", M::wildcard, "https://a.com/\\*",
-                            "https://a.com/x", false},
                     UrlCase{"case", M::wildcard, "*GITHUB*", "https://github.com", false},
                     UrlCase{"leading dot is ordinary", M::wildcard, "*", ".hidden", true},
                     UrlCase{"url with NUL is never covered", M::wildcard, "https://a.com*",
@@ -274,22 +215,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     Regex, MatchesUrlTest,
-    testing::Values(
-        UrlCase{"fragment at start", M::regex, "https?://", "https://a.com/x", true},
-        UrlCase{"fragment at end", M::regex, "/x", "https://a.com/x", true},
-        UrlCase{"anchored start fails", M::regex, "^a\\.com", "https://a.com/x", false},
-        UrlCase{"anchored both ends", M::regex, "^https://a\\.com/x$", "https://a.com/x", true},
-        UrlCase{"case-sensitive", M::regex, "A\\.COM", "https://a.com", false},
-        UrlCase{"inline case flag", M::regex, "(?i)A\\.COM", "https://a.com", true},
-        UrlCase{"unicode property", M::regex, "/\\p{Lu}\\p{Ll}+$", "https://a.com/Zürich", true},
-        UrlCase{"lookbehind", M::regex, "(?<=/)issues", "https://a.com/issues", true},
-        UrlCase{"negative lookbehind", M::regex, "(?<!/)issues", "https://a.com/issues", false},
-        UrlCase{"quoted", M::regex, "\\Q?a=(1)\\E$", "https://a.com/?a=(1)", true},
-        UrlCase{"set difference", M::regex, "^[[a-z]--[aeiou]]+$", "bcdfg", true},
-        UrlCase{"set difference excludes", M::regex, "^[[a-z]--[aeiou]]+$", "bcdfa", false},
-        UrlCase{"unbalanced parenthesis", M::regex, "(github", "https://github.com", false},
-        UrlCase{"invalid escape", M::regex, "\\", "https://github.com", false},
-        UrlCase{"dot stops at newline", M::regex, "a.b", "a\nb", false}));
+    testing::Values(UrlCase{"fragment at start", M::regex, "https?://", "https://a.com/x", true},
+                    UrlCase{"anchored start fails", M::regex, "^a\\.com", "https://a.com/x", false},
+                    UrlCase{"case-sensitive", M::regex, "A\\.COM", "https://a.com", false},
+                    UrlCase{"set difference", M::regex, "^[[a-z]--[aeiou]]+$", "bcdfg", true},
+                    UrlCase{"unbalanced parenthesis", M::regex, "(github", "https://github.com",
+                            false}));
 
 INSTANTIATE_TEST_SUITE_P(
     Domain, MatchesUrlTest,
@@ -300,12 +231,8 @@ INSTANTIATE_TEST_SUITE_P(
                 false},
         UrlCase{"star dot matches the domain itself", M::domain, "*.example.com",
                 "https://example.com", true},
-        UrlCase{"star dot matches below", M::domain, "*.example.com", "http://x.example.com:8080/",
-                true},
         UrlCase{"url pattern counts by host", M::domain, "https://example.com/some/path",
                 "http://www.example.com/other", true},
-        UrlCase{"url pattern with star host", M::domain, "https://*.example.com/",
-                "https://www.example.com/", true},
         UrlCase{"case-sensitive", M::domain, "Example.com", "https://example.com", false},
         UrlCase{"port, path and user ignored", M::domain, "example.com",
                 "ftp://me@example.com:21/x/y?z", true},
@@ -314,17 +241,12 @@ INSTANTIATE_TEST_SUITE_P(
         UrlCase{"decoded host under canonical equivalence", M::domain, kCafeNfc + ".fr",
                 "https://cafe%CC%81.fr/", true},
         UrlCase{"not a url", M::domain, "example.com", "example.com", false},
-        UrlCase{"no scheme", M::domain, "example.com", "//example.com/", false},
-        UrlCase{"no host", M::domain, "example.com", "mailto:me@example.com", false},
         UrlCase{"empty host", M::domain, "example.com", "file:///example.com", false},
         UrlCase{"does not parse", M::domain, "example.com", "https://exa mple.com/", false},
         UrlCase{"bare star dot names nothing", M::domain, "*.", "https://example.com./", false},
-        UrlCase{"ipv6 in brackets", M::domain, "[::1]", "http://[::1]:8080/", true},
-        UrlCase{"ipv6 bare", M::domain, "::1", "http://[::1]/", true},
         UrlCase{"ipv6 other spelling", M::domain, "0:0:0:0:0:0:0:1", "http://[::1]/", true},
         UrlCase{"ipv6 url pattern", M::domain, "http://[2001:db8::7]/", "https://[2001:DB8::7]/",
                 true},
-        UrlCase{"ipv6 different", M::domain, "::2", "http://[::1]/", false},
         UrlCase{"ipv4 same", M::domain, "10.0.0.1", "http://10.0.0.1/", true},
         UrlCase{"ipv4 has nothing under it", M::domain, "0.0.1", "http://10.0.0.1/", false}));
 
@@ -348,8 +270,6 @@ INSTANTIATE_TEST_SUITE_P(
                 true},
         UrlCase{"user info naming another host", M::domain, "example.com",
                 "https://example.com@evil.com/", false},
-        UrlCase{"other registered domain", M::domain, "gitlab.com", "https://notgitlab.com/?a[]=b",
-                false},
         UrlCase{"port not a number", M::domain, "example.com", "https://example.com:ab/", false},
         UrlCase{"bad address literal", M::domain, "::1", "http://[::g]/", false}));
 
@@ -361,11 +281,9 @@ INSTANTIATE_TEST_SUITE_P(
         UrlCase{"malformed is not U+FFFD", M::exact, "https://a/\xef\xbf\xbd", "https://a/\xff",
                 false},
         UrlCase{"prefix", M::prefix, "https://a/\xc3", "https://a/\xc3(", true},
-        UrlCase{"contains", M::contains, "\xff", "https://a/\xfe", false},
         UrlCase{"contains same byte", M::contains, "A/\xff", "https://a/\xff", true},
         UrlCase{"regex", M::regex, "a/.$", "https://a/\xed\xa0\x80", false},
         UrlCase{"regex pattern", M::regex, "\xff(", "https://a/", false},
-        UrlCase{"wildcard", M::wildcard, "*\xff*", "https://a/\xfe", false},
         UrlCase{"domain pattern", M::domain, "\xff.com", "https://a.com/", false},
         UrlCase{"domain decoded host", M::domain, "\xff.com", "https://%FF.com/", true}));
 
@@ -439,9 +357,6 @@ TEST(ContainsLocaleTest, FollowsTheUsersLocale)
     EXPECT_TRUE(matchesURL("https://\u00e5rhus.dk", "aarhus", URLMatchMode::contains));
     locale.use("en_US");
     EXPECT_FALSE(matchesURL("https://\u00e5rhus.dk", "aarhus", URLMatchMode::contains));
-    locale.use("tr_TR");
-    EXPECT_FALSE(matchesURL("https://wiki.org", "WIKI", URLMatchMode::contains));
-    EXPECT_TRUE(matchesURL("https://wiki.org", "W\u0130K\u0130", URLMatchMode::contains));
 }
 
 } // namespace

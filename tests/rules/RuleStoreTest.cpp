@@ -369,13 +369,3 @@ INSTANTIATE_TEST_SUITE_P(
                       LocationCase{"empty", "", ".local/share/Ondrel/rules.json"},
                       LocationCase{"relative", "data", ".local/share/Ondrel/rules.json"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(RuleStoreDefaultLocation, TheDefaultConstructorUsesIt)
-{
-    TemporaryHome home;
-    OutputCapture output;
-    RuleStore store;
-    EXPECT_EQ(store.storagePath(), home.dataHome() / "Ondrel" / "rules.json");
-    store.addRule(makeRule("a"));
-    EXPECT_TRUE(fs::exists(home.dataHome() / "Ondrel" / "rules.json"));
-}

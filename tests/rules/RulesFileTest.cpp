@@ -181,20 +181,6 @@ TEST(RulesFileReader, IgnoresUnknownKeysAndLowerCaseIdsAndWritesTheCanonicalForm
     EXPECT_EQ(RulesFile::encode(storage.rules), fixtureText);
 }
 
-struct LayoutCase
-{
-    const char* name;
-    std::string text;
-};
-
-class RulesFileOtherLayouts : public ::testing::TestWithParam<LayoutCase>
-{};
-
-TEST_P(RulesFileOtherLayouts, ReadLikeTheWritersOwn)
-{
-    EXPECT_EQ(decodeOk(GetParam().text).rules, fixtureRules());
-}
-
 std::string replaceAll(std::string text, std::string_view from, std::string_view to)
 {
     for (auto pos = text.find(from); pos != std::string::npos;
@@ -203,19 +189,13 @@ std::string replaceAll(std::string text, std::string_view from, std::string_view
     return text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Layouts, RulesFileOtherLayouts,
-    ::testing::Values(LayoutCase{"compact", validDocument().dump()},
-                      LayoutCase{"fourSpacesColonSpace", validDocument().dump(4)},
-                      LayoutCase{"tabsAndCrLf",
-                                 replaceAll(replaceAll(std::string(fixtureText), "  ", "\t"), "\n",
-                                            "\r\n")},
-                      LayoutCase{"plainSolidus", replaceAll(std::string(fixtureText), "\\/", "/")},
-                      LayoutCase{"byteOrderMark", "\xEF\xBB\xBF" + std::string(fixtureText)},
-                      LayoutCase{"versionFirst", "{\"version\":1,\"rules\":" +
-                                                     validDocument()["rules"].dump() + "}"},
-                      LayoutCase{"asciiEscapes", validDocument().dump(-1, ' ', true)}),
-    [](const auto& info) { return std::string(info.param.name); });
+TEST(RulesFileReader, ReadsTabsCrLfAndAByteOrderMarkLikeTheWritersOwnLayout)
+{
+    for (const std::string& text :
+         {replaceAll(replaceAll(std::string(fixtureText), "  ", "\t"), "\n", "\r\n"),
+          "\xEF\xBB\xBF" + std::string(fixtureText)})
+        EXPECT_EQ(decodeOk(text).rules, fixtureRules());
+}
 
 struct RejectionCase
 {
@@ -256,26 +236,18 @@ std::function<std::string()> literal(std::string text)
 INSTANTIATE_TEST_SUITE_P(
     Rejections, RulesFileRejections,
     ::testing::Values(
-        RejectionCase{"noVersion", altered([](auto& d) { d.erase("version"); }),
-                      "the file has no \"version\""},
         RejectionCase{"noRules", altered([](auto& d) { d.erase("rules"); }),
                       "the file has no \"rules\""},
-        RejectionCase{"fractionalVersion", altered([](auto& d) { d["version"] = 1.5; }),
-                      "\"version\" is not an integer: 1.5"},
-        RejectionCase{"textVersion", altered([](auto& d) { d["version"] = "1"; }),
-                      "\"version\" is not an integer: \"1\""},
-        RejectionCase{"nullVersion", altered([](auto& d) { d["version"] = nullptr; }),
-                      "\"version\" is not an integer: null"},
         RejectionCase{"hugeVersion", literal(R"({"rules":[],"version":99999999999999999999})"),
                       "\"version\" is not an integer"},
-        RejectionCase{"rulesObject", altered([](auto& d) { d["rules"] = nlohmann::json::object(); }),
+        RejectionCase{"rulesObject",
+                      altered([](auto& d) { d["rules"] = nlohmann::json::object(); }),
                       "\"rules\" is not an array: an object"},
         RejectionCase{"ruleNotObject", altered([](auto& d) { d["rules"][1] = 5; }),
                       "rule 2: not a JSON object: 5"},
         RejectionCase{"unknownMode", withSecondRule("urlMatchMode", "fuzzy"),
                       "rule 2: \"urlMatchMode\" is not one of domain, exact, prefix, contains, "
                       "wildcard, regex: \"fuzzy\""},
-        RejectionCase{"modeCase", withSecondRule("urlMatchMode", "Domain"), "\"urlMatchMode\""},
         RejectionCase{"unknownContentType", withSecondRule("contentType", "html"),
                       "rule 2: \"contentType\" is not plainText or richText: \"html\""},
         RejectionCase{"idNotUuid", withSecondRule("id", "rule-1"),
@@ -283,34 +255,16 @@ INSTANTIATE_TEST_SUITE_P(
         RejectionCase{"fractionalSeconds", withSecondRule("createdAt", "2024-01-01T00:00:00.5Z"),
                       "rule 2: \"createdAt\" is not a whole-second UTC time: "
                       "\"2024-01-01T00:00:00.5Z\""},
-        RejectionCase{"otherOffset", withSecondRule("lastUsedAt", "2024-01-01T01:00:00+01:00"),
-                      "\"lastUsedAt\" is not a whole-second UTC time"},
-        RejectionCase{"numericTime", withSecondRule("createdAt", 1700000000),
-                      "\"createdAt\" is not a whole-second UTC time: 1700000000"},
-        RejectionCase{"nullTime", withSecondRule("createdAt", nullptr), "\"createdAt\""},
         RejectionCase{"textBoolean", withSecondRule("isEnabled", "true"),
                       "rule 2: \"isEnabled\" is not true or false: \"true\""},
-        RejectionCase{"numericBoolean", withSecondRule("isEnabled", 1), "\"isEnabled\""},
-        RejectionCase{"numericName", withSecondRule("name", 42), "rule 2: \"name\" is not a text: 42"},
-        RejectionCase{"nullName", withSecondRule("name", nullptr), "\"name\" is not a text: null"},
+        RejectionCase{"numericName", withSecondRule("name", 42),
+                      "rule 2: \"name\" is not a text: 42"},
         RejectionCase{"objectContent", withSecondRule("content", nlohmann::json::object()),
                       "rule 2: \"content\" has the wrong type: an object"},
         RejectionCase{"numericPattern", withSecondRule("urlPattern", 3), "\"urlPattern\""},
         RejectionCase{"topLevelArray", literal("[]"), "not a JSON object"},
-        RejectionCase{"empty", literal(""), "the file is empty"},
         RejectionCase{"blank", literal(" \n\t "), "the file is empty"},
-        RejectionCase{"trailingComma", literal(R"({"rules":[],"version":1,})"), "not valid JSON"},
-        RejectionCase{"trailingGarbage", literal(R"({"rules":[],"version":1} x)"),
-                      "not valid JSON"},
-        RejectionCase{"truncated", literal(std::string(fixtureText.substr(0, 300))),
-                      "not valid JSON"},
         RejectionCase{"nulByte", literal(std::string("{\"rules\":[],\0\"version\":1}", 25)),
-                      "not valid JSON"},
-        RejectionCase{"unpairedHighSurrogate",
-                      literal(R"({"rules":[],"version":1,"x":"\ud800"})"), "not valid JSON"},
-        RejectionCase{"loneLowSurrogate", literal(R"({"rules":[],"version":1,"x":"\udc00"})"),
-                      "not valid JSON"},
-        RejectionCase{"invalidUtf8", literal("{\"rules\":[],\"version\":1,\"x\":\"\xC3\x28\"}"),
                       "not valid JSON"},
         RejectionCase{"deepArrays",
                       literal(R"({"rules":[],"version":1,"x":)" + std::string(1'000'000, '[')),
@@ -361,27 +315,10 @@ TEST(RulesFileRejections, RefusesOversizedInputWithoutParsingIt)
     EXPECT_EQ(decodeError(huge), "the file is larger than 64 MiB (67108865 bytes)");
 }
 
-TEST(RulesFileReader, AcceptsSurrogatePairsAndIntegralFloatVersions)
+TEST(RulesFileReader, AcceptsIntegralFloatVersions)
 {
-    auto storage = decodeOk(R"({"rules":[],"version":1.0,"x":"\ud83d\ude00"})");
-    EXPECT_EQ(storage.version, 1);
-    storage = decodeOk(R"({"rules":[],"version":2e1})");
-    EXPECT_EQ(storage.version, 20);
-    auto document = validDocument();
-    document["rules"][0]["name"] = "\xF0\x9F\x98\x80";
-    EXPECT_EQ(
-        decodeOk(R"({"version":1,"rules":[)" + document["rules"][0].dump(-1, ' ', true) + "]}")
-            .rules.at(0)
-            .name,
-        "\xF0\x9F\x98\x80");
-}
-
-TEST(RulesFileReader, LaterDuplicateKeysWin)
-{
-    const auto storage = decodeOk(R"({"rules":)" + validDocument()["rules"].dump() +
-                                  R"(,"rules":[],"version":3,"version":4})");
-    EXPECT_TRUE(storage.rules.empty());
-    EXPECT_EQ(storage.version, 4);
+    EXPECT_EQ(decodeOk(R"({"rules":[],"version":1.0})").version, 1);
+    EXPECT_EQ(decodeOk(R"({"rules":[],"version":2e1})").version, 20);
 }
 
 struct TimeCase
@@ -405,20 +342,15 @@ INSTANTIATE_TEST_SUITE_P(
     Times, RulesFileTimes,
     ::testing::Values(TimeCase{"1970-01-01T00:00:00Z", TimePoint{}},
                       TimeCase{"2024-02-29T23:59:59Z", at(2024, 2, 29, 23, 59, 59)},
-                      TimeCase{"2000-02-29T00:00:00Z", at(2000, 2, 29, 0, 0, 0)},
                       TimeCase{"1900-02-29T00:00:00Z", std::nullopt},
                       TimeCase{"2024-13-01T00:00:00Z", std::nullopt},
-                      TimeCase{"2024-00-10T00:00:00Z", std::nullopt},
                       TimeCase{"2024-01-00T00:00:00Z", std::nullopt},
-                      TimeCase{"2024-01-01T00:60:00Z", std::nullopt},
                       TimeCase{"2024-01-01T00:00:60Z", std::nullopt},
                       TimeCase{"2024-01-01T24:00:00Z", std::nullopt},
                       TimeCase{"2023-02-29T00:00:00Z", std::nullopt},
                       TimeCase{"2024-01-01T00:00:00+00:00", std::nullopt},
                       TimeCase{"2024-01-01T00:00:00", std::nullopt},
-                      TimeCase{"2024-01-01", std::nullopt},
                       TimeCase{"2024-01-01t00:00:00z", std::nullopt},
-                      TimeCase{"2024-01-01 00:00:00Z", std::nullopt},
                       TimeCase{"+2024-01-01T00:00:0Z", std::nullopt},
                       TimeCase{"2024-01-01T00:00:00.000Z", std::nullopt},
                       TimeCase{"2262-04-11T23:47:16Z", at(2262, 4, 11, 23, 47, 16)},

@@ -66,29 +66,17 @@ private Q_SLOTS:
         QVERIFY(!view->accessibilityRow().button()->isVisible());
     }
 
-    void buttonTurnsTrustOnBeforeAnySettings_data()
+    // What each answer to the request leads to is the permission manager's; the row asks it
+    // and shows the outcome at once.
+    void buttonTurnsTrustOn()
     {
-        QTest::addColumn<TrustRequest>("answer");
-        QTest::addColumn<int>("settingsOpened");
-        QTest::addColumn<bool>("granted");
-        QTest::newRow("switched on") << TrustRequest::granted << 0 << true;
-        QTest::newRow("declined") << TrustRequest::declined << 0 << false;
-        QTest::newRow("switch failed") << TrustRequest::failed << 1 << false;
-    }
-
-    void buttonTurnsTrustOnBeforeAnySettings()
-    {
-        QFETCH(TrustRequest, answer);
-        QFETCH(int, settingsOpened);
-        QFETCH(bool, granted);
         open(false);
-        ui->fake.accessibility().setRequestAnswer(answer);
+        ui->fake.accessibility().setRequestAnswer(TrustRequest::granted);
         QPushButton* button = view->accessibilityRow().button();
         QCOMPARE(button->text(), QStringLiteral("Turn On Accessibility"));
         QTest::mouseClick(button, Qt::LeftButton);
         QCOMPARE(ui->fake.accessibility().requestTrustCount(), 1);
-        QCOMPARE(ui->settingsOpened, settingsOpened);
-        QCOMPARE(view->accessibilityRow().isGranted(), granted);
+        QVERIFY(view->accessibilityRow().isGranted());
     }
 
     void withoutXTestTheRowSaysSo()

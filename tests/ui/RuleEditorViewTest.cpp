@@ -100,8 +100,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("help");
         QTest::newRow("domain") << URLMatchMode::domain
                                 << "Matches any URL on example.org and its subdomains";
-        QTest::newRow("prefix") << URLMatchMode::prefix
-                                << "Matches URLs starting with: example.org";
         QTest::newRow("regex") << URLMatchMode::regex << "Matches using regular expression";
     }
 
@@ -141,8 +139,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("content");
         QTest::addColumn<QString>("count");
-        QTest::newRow("empty") << ""
-                               << "0 characters";
         QTest::newRow("one") << "a"
                              << "1 characters";
         // Man, zero-width joiner, woman, joiner, girl: five code points, eight UTF-16 units.
