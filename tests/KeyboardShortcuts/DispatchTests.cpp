@@ -33,8 +33,7 @@ TEST_F(Dispatch, FirstActionOnAStoredShortcutRegistersOnceAndRunsOncePerPress)
     ASSERT_EQ(fake.hotkeys().registrations().size(), 1u);
     const auto& registration = fake.hotkeys().registrations().front();
     EXPECT_EQ(registration.id, (HotKeyID{0x48544B59, 1}));
-    EXPECT_EQ(registration.keyCode, 9u);
-    EXPECT_EQ(registration.carbonModifiers, 768u);
+    EXPECT_TRUE(isRegisteredWithSystem(commandShiftV));
     EXPECT_EQ(fake.hotkeys().handlerInstallCount(), 1);
     EXPECT_EQ(fake.hotkeys().enabledKinds(), hotKeyKinds);
 

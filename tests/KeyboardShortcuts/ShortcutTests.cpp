@@ -42,17 +42,6 @@ TEST(ShortcutFromEvent, OnlyKeyEventsAndNeverFn)
     EXPECT_EQ(Shortcut::fromEvent({1, 0, {}}), std::nullopt); // a mouse-down
 }
 
-TEST(ShortcutValue, EqualityAndHashUseBothFields)
-{
-    const std::hash<Shortcut> hash;
-    EXPECT_EQ(hash(Shortcut(9, 768)),
-              hash(Shortcut(Key::v, ModifierFlags::command | ModifierFlags::shift)));
-    std::set<std::size_t> hashes{hash(Shortcut(9, 768)), hash(Shortcut(768, 9)),
-                                 hash(Shortcut(9, 256))};
-    EXPECT_EQ(hashes.size(), 3u);
-    EXPECT_NE(Shortcut(9, 768), Shortcut(9, 256));
-}
-
 TEST(ShortcutJson, EncodesCompactlyInFieldOrder)
 {
     EXPECT_EQ(Shortcut(Key::v, ModifierFlags::command | ModifierFlags::shift).jsonText(),

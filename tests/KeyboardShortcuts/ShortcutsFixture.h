@@ -34,22 +34,14 @@ protected:
     /// The application's name with its default, built the way the application builds it.
     Name ondrelName() { return Name(*shortcuts, "ondrel", commandShiftV); }
 
-    std::optional<platform::OSStatus> press(const Shortcut& shortcut)
+    // The key code and the Carbon bits as the platform takes them.
+    static std::uint32_t key(const Shortcut& s) { return std::uint32_t(s.carbonKeyCode); }
+    static std::uint32_t bits(const Shortcut& s) { return std::uint32_t(s.carbonModifiers); }
+    auto press(const Shortcut& s) { return fake.hotkeys().press(key(s), bits(s)); }
+    auto release(const Shortcut& s) { return fake.hotkeys().release(key(s), bits(s)); }
+    bool isRegisteredWithSystem(const Shortcut& s) const
     {
-        return fake.hotkeys().press(static_cast<std::uint32_t>(shortcut.carbonKeyCode),
-                                    static_cast<std::uint32_t>(shortcut.carbonModifiers));
-    }
-    std::optional<platform::OSStatus> release(const Shortcut& shortcut)
-    {
-        return fake.hotkeys().release(static_cast<std::uint32_t>(shortcut.carbonKeyCode),
-                                      static_cast<std::uint32_t>(shortcut.carbonModifiers));
-    }
-    bool isRegisteredWithSystem(const Shortcut& shortcut) const
-    {
-        return fake.hotkeys()
-            .registrationFor(static_cast<std::uint32_t>(shortcut.carbonKeyCode),
-                             static_cast<std::uint32_t>(shortcut.carbonModifiers))
-            .has_value();
+        return fake.hotkeys().registrationFor(key(s), bits(s)).has_value();
     }
     std::vector<std::string> outputLines() const { return out.lines(); }
     std::size_t changeNotifications() const

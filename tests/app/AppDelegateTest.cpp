@@ -110,8 +110,6 @@ private Q_SLOTS:
         QCOMPARE(actions.size(), 3);
         QCOMPARE(actions[0]->text(), "Settings...");
         QCOMPARE(actions[0]->shortcut().toString(), "Ctrl+,");
-        QVERIFY(actions[0]->isShortcutVisibleInContextMenu());
-        QVERIFY(actions[1]->isSeparator());
         QCOMPARE(actions[2]->text(), "Quit Ondrel");
         QCOMPARE(actions[2]->shortcut().toString(), "Ctrl+Q");
 
@@ -204,7 +202,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QRect>("icon");
         QTest::addColumn<QPoint>("expected");
-        QTest::newRow("top bar, middle") << QRect(600, 0, 24, 24) << QPoint(470, 28);
         QTest::newRow("top bar, right edge") << QRect(1256, 0, 24, 24) << QPoint(998, 28);
         QTest::newRow("bottom bar") << QRect(1256, 1000, 24, 24) << QPoint(998, 856);
     }

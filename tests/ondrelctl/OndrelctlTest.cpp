@@ -166,7 +166,6 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(CtlCase{"no command", {}, 64, "", "Usage: ondrelctl"},
                     CtlCase{"unknown command", {"frobnicate"}, 64, "", "unknown command"},
                     CtlCase{"unknown top option", {"--frob"}, 64, "", "unknown option"},
-                    CtlCase{"unknown check option", {"check", "-x"}, 64, "", "unknown option"},
                     CtlCase{"normalize takes one file", {"normalize", "a", "b"}, 64, "", "'b'"},
                     CtlCase{"normalize of a rejected file prints nothing",
                             {"normalize", "@fractional-time.json"},
@@ -212,7 +211,6 @@ TEST_F(OndrelctlTest, WithoutFileReadsTheUsersRulesFile)
     fs::copy_file(kData / "three-rules.json", userRulesFile());
     EXPECT_EQ(run({"check"}).out, "3 rules\n");
     EXPECT_EQ(run({"match", "--app", "debian-xterm"}).out, kTerminal);
-    EXPECT_EQ(run({"normalize"}).status, 0);
 }
 
 TEST_F(OndrelctlTest, NormalizePrintsExactlyWhatTheStoreWrites)

@@ -79,17 +79,6 @@ TEST_P(NotABrowser, ReportsTheIdentifierWithoutURL)
 INSTANTIATE_TEST_SUITE_P(Applications, NotABrowser,
                          testing::Values("com.google.chrome", "Firefox-ESR", "wmclass:XTerm"));
 
-TEST_F(ContextDetectorTest, SafariURLComesFromItsScriptUnchanged)
-{
-    frontmost("com.apple.Safari");
-    scripts->answer(" https://example.com/a?b#c ");
-    detect();
-    settle();
-    EXPECT_EQ(result, (DetectedContext{"com.apple.Safari", " https://example.com/a?b#c "}));
-    ASSERT_EQ(scripts->sources().size(), 1u);
-    EXPECT_EQ(scripts->sources()[0], ContextDetector::browserScripts().at("com.apple.Safari"));
-}
-
 // When the answer comes decides whether there is one: the limit is 1.5 s.
 struct RaceCase
 {

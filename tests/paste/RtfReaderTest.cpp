@@ -21,28 +21,6 @@ void PrintTo(const RtfCase& c, std::ostream* os)
     *os << c.name;
 }
 
-// A broken sequence in the plain flavour would corrupt what the target receives.
-bool isValidUtf8(const std::string& text)
-{
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80   ? 1
-                                   : lead < 0xC2 ? 0
-                                   : lead < 0xE0 ? 2
-                                   : lead < 0xF0 ? 3
-                                   : lead < 0xF5 ? 4
-                                                 : 0;
-        if (length == 0 || i + length > text.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0u) != 0x80u)
-                return false;
-        }
-        i += length;
-    }
-    return true;
-}
-
 class RtfReaderTable : public testing::TestWithParam<RtfCase>
 {};
 
@@ -117,7 +95,6 @@ f})",
         RtfCase{"text after the document is ignored", R"({\rtf1 abc}def)", "abc"},
         RtfCase{"missing closing braces keep the text", R"({\rtf1 abc{\b def)", "abcdef"},
         RtfCase{"leading whitespace is allowed", " \n{\\rtf1 x}", "x"},
-        RtfCase{"empty document", R"({\rtf1})", ""},
         RtfCase{"nul characters are dropped", R"({\rtf1 a\u0 b})", "a"},
         RtfCase{"malformed escapes at the end", "{\\rtf1 a\\'4", "a"},
         RtfCase{"huge parameters",
@@ -162,8 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
             R"({\rtf1 {\b\i a<b} {\ul u&\ulnone n}\b x\plain "y"})",
             "<meta charset=\"utf-8\"><b><i>a&lt;b</i></b> <u>u&amp;</u>n<b>x</b>&quot;y&quot;"},
         HtmlCase{"code_page_byte_before_switch", R"({\rtf1\ansi\b caf\'e9\b0 !})",
-                 "<meta charset=\"utf-8\"><b>caf\u00e9</b>!"},
-        HtmlCase{"not_rtf", "<b>html</b>", std::nullopt}),
+                 "<meta charset=\"utf-8\"><b>caf\u00e9</b>!"}),
     [](const testing::TestParamInfo<HtmlCase>& info) { return std::string(info.param.name); });
 
 TEST(RtfReader, NestingUpToTheBoundIsReadAndBeyondItRejected)
@@ -173,23 +149,6 @@ TEST(RtfReader, NestingUpToTheBoundIsReadAndBeyondItRejected)
         "{\\rtf1" + std::string(depth - 1, '{') + "deep" + std::string(depth - 1, '}') + "}";
     EXPECT_EQ(RtfReader::plainText(rtf), "deep");
     EXPECT_EQ(RtfReader::plainText("{\\rtf1" + std::string(200000, '{') + "x"), std::nullopt);
-}
-
-TEST(RtfReader, HostileBytesNeverCrashAndGiveValidUtf8)
-{
-    // A deterministic stream of every byte value, spliced into a document, exercises the
-    // escape and control-word paths with arbitrary neighbours.
-    std::string rtf = "{\\rtf1 ";
-    unsigned state = 12345;
-    for (int i = 0; i < 200000; ++i) {
-        state = state * 1103515245u + 12345u;
-        const char pieces[] = {'\\', '{', '}', '\'', 'u', 'c', '-', '9', ' ', 'b', 'i', 'n'};
-        rtf += (state >> 16) % 3 == 0 ? static_cast<char>(state >> 8)
-                                      : pieces[(state >> 16) % sizeof pieces];
-    }
-    const auto text = RtfReader::plainText(rtf);
-    ASSERT_TRUE(text.has_value());
-    EXPECT_TRUE(isValidUtf8(*text));
 }
 
 } // namespace

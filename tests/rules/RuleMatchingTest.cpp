@@ -82,23 +82,19 @@ TEST(FindMatchingRuleTest, DisabledRuleNeverMatches)
     EXPECT_FALSE(findMatchingRule(std::vector{best}, "firefox-esr", kUrl));
 }
 
-TEST(FindMatchingRuleTest, EmptyPatternIsNoUrlCondition)
+// Without a URL every rule with a pattern is skipped; an empty pattern is no URL condition.
+TEST(FindMatchingRuleTest, WithoutUrlOnlyRulesWithoutPatternMatch)
 {
-    const std::vector<Rule> rules = {
-        makeRule("empty regex", "*", std::string(), URLMatchMode::regex)};
-    EXPECT_EQ(nameOf(findMatchingRule(rules, "x", std::nullopt)), "empty regex");
-    EXPECT_EQ(nameOf(findMatchingRule(rules, "x", "not a url at all")), "empty regex");
-}
-
-TEST(FindMatchingRuleTest, WithoutUrlEveryPatternRuleIsSkipped)
-{
-    const std::vector<Rule> rules = {
+    std::vector<Rule> rules = {
         makeRule("regex anything", "*", ".*", URLMatchMode::regex),
         makeRule("contains", "*", "h", URLMatchMode::contains),
         makeRule("glob", "*", "*", URLMatchMode::wildcard),
     };
     EXPECT_FALSE(findMatchingRule(rules, "xterm", std::nullopt));
     EXPECT_EQ(nameOf(findMatchingRule(rules, "xterm", "https://a")), "regex anything");
+    rules = {makeRule("empty regex", "*", std::string(), URLMatchMode::regex)};
+    EXPECT_EQ(nameOf(findMatchingRule(rules, "x", std::nullopt)), "empty regex");
+    EXPECT_EQ(nameOf(findMatchingRule(rules, "x", "not a url at all")), "empty regex");
 }
 
 TEST(FindMatchingRuleTest, ApplicationIsComparedExactly)
@@ -176,8 +172,7 @@ INSTANTIATE_TEST_SUITE_P(
                     UrlCase{"nfd equals nfc", M::exact, "https://a.com/" + kCafeNfd,
                             "https://a.com/" + kCafeNfc, true},
                     UrlCase{"base letter is not accented letter", M::exact, "https://a.com/cafe",
-                            "https://a.com/" + kCafeNfc, false},
-                    UrlCase{"kelvin sign is canonically K", M::exact, "\u212a", "K", true}));
+                            "https://a.com/" + kCafeNfc, false}));
 
 INSTANTIATE_TEST_SUITE_P(
     Prefix, MatchesUrlTest,
@@ -277,13 +272,11 @@ INSTANTIATE_TEST_SUITE_P(
     MalformedUtf8, MatchesUrlTest,
     testing::Values(
         UrlCase{"exact distinct bytes", M::exact, "https://a/\xff", "https://a/\xfe", false},
-        UrlCase{"exact same bytes", M::exact, "https://a/\xff", "https://a/\xff", true},
         UrlCase{"malformed is not U+FFFD", M::exact, "https://a/\xef\xbf\xbd", "https://a/\xff",
                 false},
         UrlCase{"prefix", M::prefix, "https://a/\xc3", "https://a/\xc3(", true},
         UrlCase{"contains same byte", M::contains, "A/\xff", "https://a/\xff", true},
         UrlCase{"regex", M::regex, "a/.$", "https://a/\xed\xa0\x80", false},
-        UrlCase{"regex pattern", M::regex, "\xff(", "https://a/", false},
         UrlCase{"domain pattern", M::domain, "\xff.com", "https://a.com/", false},
         UrlCase{"domain decoded host", M::domain, "\xff.com", "https://%FF.com/", true}));
 

@@ -366,6 +366,5 @@ INSTANTIATE_TEST_SUITE_P(
     Locations, RuleStoreLocation,
     ::testing::Values(LocationCase{"set", "~/data", "data/Ondrel/rules.json"},
                       LocationCase{"unset", std::nullopt, ".local/share/Ondrel/rules.json"},
-                      LocationCase{"empty", "", ".local/share/Ondrel/rules.json"},
                       LocationCase{"relative", "data", ".local/share/Ondrel/rules.json"}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -75,7 +75,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QList<bool>>("enabled");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("no rules") << QList<bool>{} << "0 active rules";
         QTest::newRow("only disabled") << QList<bool>{false, false} << "0 active rules";
         QTest::newRow("one among disabled") << QList<bool>{false, true, false} << "1 active rule";
         QList<bool> twelve(12, true);

@@ -59,23 +59,17 @@ class SettingsViewTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void emptyListShowsPlaceholder()
+    void emptyListThenAddedRules()
     {
+        const int additions = 2;
         test::UiTestContext app;
         SettingsView view(app.context);
         QCOMPARE(sidebarTexts(view),
                  (QStringList{"Rules", "No rules yet", "Settings", "General", "Permissions"}));
         QCOMPARE(view.detail()->objectName(), QStringLiteral("placeholder"));
-
         view.setSelection(SettingsView::SidebarItem::general());
         QCOMPARE(view.detail()->objectName(), QStringLiteral("GeneralSettingsView"));
-    }
 
-    void addRule()
-    {
-        const int additions = 2;
-        test::UiTestContext app;
-        SettingsView view(app.context);
         view.show();
         auto* add = view.findChild<QToolButton*>(QStringLiteral("addRuleButton"));
         QCOMPARE(add->toolTip(), QStringLiteral("Add Rule"));
