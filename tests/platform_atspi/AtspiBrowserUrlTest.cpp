@@ -81,46 +81,25 @@ TEST(AtspiBrowserUrl, FollowsTheTreeAsItChanges)
     EXPECT_EQ(browserUrl.currentURL(ownPid(), "firefox"), "https://old.example/");
 }
 
-struct WindowChoice
+// Chromium marks no window active while no assistive technology listens to its events: the
+// window is the one whose title the desktop has in front, or the only one with a title.
+TEST(AtspiBrowserUrl, PicksTheChromiumWindowTheDesktopHasInFront)
 {
-    const char* name;
-    std::vector<std::pair<QString, QString>> windows; // title, page URI
-    std::optional<std::string> activeTitle;
-    std::optional<std::string> expected;
-};
-
-class AtspiBrowserUrlWindowChoice : public testing::TestWithParam<WindowChoice>
-{};
-
-// Chromium marks no window active while no assistive technology listens to its events.
-TEST_P(AtspiBrowserUrlWindowChoice, PicksTheWindowTheDesktopHasInFront)
-{
-    const auto& choice = GetParam();
-    FakeAtspiDesktop desktop;
-    desktop.addApplication(trees::chromium(choice.windows));
-
-    EXPECT_EQ(urlOn(desktop, choice.activeTitle), choice.expected);
+    const std::vector<std::pair<QString, QString>> twoWindows = {
+        {QStringLiteral("First - Chromium"), QStringLiteral("https://first.example/")},
+        {QStringLiteral("Second - Chromium"), QStringLiteral("https://second.example/")},
+    };
+    const auto urlAmong = [](const std::vector<std::pair<QString, QString>>& windows,
+                             std::optional<std::string> activeTitle) {
+        FakeAtspiDesktop desktop;
+        desktop.addApplication(trees::chromium(windows));
+        return urlOn(desktop, std::move(activeTitle));
+    };
+    EXPECT_EQ(urlAmong(twoWindows, "Second - Chromium"), "https://second.example/");
+    EXPECT_EQ(urlAmong(twoWindows, std::nullopt), std::nullopt);
+    EXPECT_EQ(urlAmong(twoWindows, "Terminal"), std::nullopt);
+    EXPECT_EQ(urlAmong({twoWindows[0]}, std::nullopt), "https://first.example/");
 }
-
-const std::vector<std::pair<QString, QString>> twoWindows = {
-    {QStringLiteral("First - Chromium"), QStringLiteral("https://first.example/")},
-    {QStringLiteral("Second - Chromium"), QStringLiteral("https://second.example/")},
-};
-
-INSTANTIATE_TEST_SUITE_P(Chromium, AtspiBrowserUrlWindowChoice,
-                         testing::Values(WindowChoice{"ActiveTitleNamesTheSecond", twoWindows,
-                                                      "Second - Chromium",
-                                                      "https://second.example/"},
-                                         WindowChoice{"NoActiveTitleAndTwoWindowsIsAmbiguous",
-                                                      twoWindows, std::nullopt, std::nullopt},
-                                         WindowChoice{"AnotherApplicationInFrontIsAmbiguous",
-                                                      twoWindows, "Terminal", std::nullopt},
-                                         WindowChoice{"TheOnlyTitledWindow",
-                                                      {{QStringLiteral("Only - Chromium"),
-                                                        QStringLiteral("https://only.example/")}},
-                                                      std::nullopt,
-                                                      "https://only.example/"}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // A Flatpak browser is registered under its bus proxy's pid: then the application is the one
 // whose active window bears the active X window's title, and only when just one does.
@@ -150,36 +129,24 @@ TEST(AtspiBrowserUrl, ADocumentWithoutAnAddressGivesNoUrl)
     EXPECT_EQ(urlOn(desktop), std::nullopt);
 }
 
-struct WakeCase
+// Chromium builds its tree once its application attributes are read; it may take a moment, so
+// an empty tree is asked once more.
+TEST(AtspiBrowserUrl, WakesTheTreeAndRetriesOnce)
 {
-    const char* name;
-    int emptyAfterWake;
-    std::optional<std::string> expected;
-};
-
-class AtspiBrowserUrlWake : public testing::TestWithParam<WakeCase>
-{};
-
-// Chromium builds its tree once its application attributes are read; it may take a moment.
-TEST_P(AtspiBrowserUrlWake, WakesTheTreeAndRetriesOnce)
-{
-    const auto& wake = GetParam();
-    FakeAtspiDesktop desktop;
-    auto tree = trees::chromium(
-        {{QStringLiteral("Page - Chromium"), QStringLiteral("https://woken.example/")}});
-    tree.behaviour.asleep = true;
-    tree.behaviour.emptyAfterWake = wake.emptyAfterWake;
-    desktop.addApplication(std::move(tree));
-
-    EXPECT_EQ(urlOn(desktop), wake.expected);
-    EXPECT_GE(desktop.calls(0, QStringLiteral("root.GetAttributes")), 1);
+    for (const auto& [emptyAfterWake, expected] :
+         {std::pair<int, std::optional<std::string>>{0, "https://woken.example/"},
+          {1, "https://woken.example/"},
+          {1000, std::nullopt}}) {
+        SCOPED_TRACE(emptyAfterWake);
+        FakeAtspiDesktop desktop;
+        auto tree = trees::chromium(
+            {{QStringLiteral("Page - Chromium"), QStringLiteral("https://woken.example/")}});
+        tree.behaviour.asleep = true;
+        tree.behaviour.emptyAfterWake = emptyAfterWake;
+        desktop.addApplication(std::move(tree));
+        EXPECT_EQ(urlOn(desktop), expected);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Chromium, AtspiBrowserUrlWake,
-                         testing::Values(WakeCase{"AtOnce", 0, "https://woken.example/"},
-                                         WakeCase{"OnTheRetry", 1, "https://woken.example/"},
-                                         WakeCase{"Never", 1000, std::nullopt}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(AtspiBrowserUrl, SkipsApplicationsThatAreGoneOrHaveNoWindowsAndAnswersOnlyForItsPid)
 {
@@ -196,57 +163,31 @@ TEST(AtspiBrowserUrl, SkipsApplicationsThatAreGoneOrHaveNoWindowsAndAnswersOnlyF
         EXPECT_EQ(browserUrl.currentURL(other, "firefox"), std::nullopt) << other;
 }
 
-struct Misbehaviour
-{
-    const char* name;
-    FakeBehaviour behaviour;
-    std::optional<std::string> expected;
-};
-
-class AtspiBrowserUrlMisbehaviour : public testing::TestWithParam<Misbehaviour>
-{};
-
 // A browser that hangs, exits in the middle or answers nonsense costs at most the budget and
-// never more than an absent URL; a failed Collection search falls back to the walk.
-TEST_P(AtspiBrowserUrlMisbehaviour, DegradesWithoutHarm)
+// never more than an absent URL, and the look-up stays usable; a failed search falls back to
+// the walk.
+TEST(AtspiBrowserUrl, AMisbehavingBrowserDegradesWithoutHarm)
 {
-    FakeAtspiDesktop desktop;
-    auto tree = trees::firefox();
-    tree.behaviour = GetParam().behaviour;
-    desktop.addApplication(std::move(tree));
-    AtspiBrowserUrl browserUrl(optionsFor(desktop.address()));
-
-    EXPECT_EQ(browserUrl.currentURL(ownPid(), "firefox"), GetParam().expected);
-    // Still usable afterwards, and still without a crash.
-    EXPECT_EQ(browserUrl.currentURL(ownPid(), "firefox"), GetParam().expected);
+    constexpr auto hang = &FakeBehaviour::hangOn;
+    constexpr auto exit = &FakeBehaviour::exitOn;
+    constexpr auto malformed = &FakeBehaviour::malformedOn;
+    const std::optional<std::string> page = "https://example.org/page?q=1#top";
+    for (const auto& [field, method, expected] :
+         {std::tuple{hang, "GetChildren", std::optional<std::string>()},
+          {hang, "GetMatches", page},
+          {exit, "GetState", std::nullopt},
+          {malformed, "GetState", std::nullopt},
+          {malformed, "GetMatches", page}}) {
+        SCOPED_TRACE(method);
+        FakeAtspiDesktop desktop;
+        auto tree = trees::firefox();
+        tree.behaviour.*field = QString::fromLatin1(method);
+        desktop.addApplication(std::move(tree));
+        AtspiBrowserUrl browserUrl(optionsFor(desktop.address()));
+        EXPECT_EQ(browserUrl.currentURL(ownPid(), "firefox"), expected);
+        EXPECT_EQ(browserUrl.currentURL(ownPid(), "firefox"), expected);
+    }
 }
-
-FakeBehaviour behaving(QString FakeBehaviour::*field, const char* method)
-{
-    FakeBehaviour behaviour;
-    behaviour.*field = QString::fromLatin1(method);
-    return behaviour;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Browsers, AtspiBrowserUrlMisbehaviour,
-    testing::Values(
-        Misbehaviour{"HangsOnChildren", behaving(&FakeBehaviour::hangOn, "GetChildren"),
-                     std::nullopt},
-        Misbehaviour{"HangingSearchFallsBackToTheWalk",
-                     behaving(&FakeBehaviour::hangOn, "GetMatches"),
-                     "https://example.org/page?q=1#top"},
-        Misbehaviour{"ExitsOnState", behaving(&FakeBehaviour::exitOn, "GetState"), std::nullopt},
-        Misbehaviour{"MalformedChildren", behaving(&FakeBehaviour::malformedOn, "GetChildren"),
-                     std::nullopt},
-        Misbehaviour{"MalformedState", behaving(&FakeBehaviour::malformedOn, "GetState"),
-                     std::nullopt},
-        Misbehaviour{"MalformedAttributes", behaving(&FakeBehaviour::malformedOn, "GetAttributes"),
-                     std::nullopt},
-        Misbehaviour{"MalformedSearchFallsBackToTheWalk",
-                     behaving(&FakeBehaviour::malformedOn, "GetMatches"),
-                     "https://example.org/page?q=1#top"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(AtspiBrowserUrl, NoUrlWithoutTheAccessibilityServices)
 {

@@ -27,27 +27,20 @@ inline std::uint64_t statesOf(std::initializer_list<int> states)
 }
 
 inline FakeNode node(std::uint32_t role, const QString& roleName,
-                     std::initializer_list<int> states = {AtspiState::showing})
+                     std::initializer_list<int> states = {AtspiState::showing},
+                     const QString& name = {})
 {
-    FakeNode result;
-    result.role = role;
-    result.roleName = roleName;
-    result.states = statesOf(states);
-    return result;
+    return FakeNode{role, roleName, statesOf(states), name, {}, {}, {}};
 }
 
 inline FakeNode application(const QString& name)
 {
-    auto result = node(AtspiRole::application, QStringLiteral("application"), {});
-    result.name = name;
-    return result;
+    return node(AtspiRole::application, QStringLiteral("application"), {}, name);
 }
 
 inline FakeNode window(const QString& title, std::initializer_list<int> states)
 {
-    auto result = node(AtspiRole::frame, QStringLiteral("frame"), states);
-    result.name = title;
-    return result;
+    return node(AtspiRole::frame, QStringLiteral("frame"), states, title);
 }
 
 inline FakeNode document(const QString& docUrl, const QString& uri, bool showing = true)

@@ -2,6 +2,7 @@
 
 #include "PrivateBus.h"
 
+#include <QDBusMessage>
 #include <QMap>
 #include <QMutex>
 #include <QString>
@@ -90,6 +91,11 @@ public:
 private:
     friend class FakeServiceObject;
 
+    // Both run under the lock: the launcher's and the registry's answers, and an application's.
+    QDBusMessage answerDesktop(const QDBusMessage& message);
+    std::optional<QDBusMessage> answerApplication(std::size_t index, const QDBusMessage& message,
+                                                  bool& leave);
+
     struct Application
     {
         QString connectionName;
@@ -106,8 +112,7 @@ private:
     QThread m_thread;
     mutable QMutex m_mutex;
     QString m_desktopConnection;
-    std::unique_ptr<FakeServiceObject> m_launcherObject;
-    std::unique_ptr<FakeServiceObject> m_registryObject;
+    std::unique_ptr<FakeServiceObject> m_desktopObject;
     std::vector<std::unique_ptr<Application>> m_applications;
     std::vector<QString> m_registryServices;
     bool m_enabled = true;

@@ -59,7 +59,6 @@ TEST_F(DesktopEntriesTest, ReadsTheMainGroupWithTheBestTranslation)
              {"de_AT.UTF-8@euro", "Texteditor (AT)"},
              {"fr_FR", "\xC3\x89"
                        "diteur de texte"},
-             {"ja_JP.UTF-8", "Text Editor"},
          }) {
         const auto entry = entries(locale).byId("org.example.Editor");
         ASSERT_TRUE(entry) << locale;

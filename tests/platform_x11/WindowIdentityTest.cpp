@@ -108,12 +108,5 @@ INSTANTIATE_TEST_SUITE_P(
         IdentityCase{"nothingKnown", WindowFacts{}, std::nullopt}),
     [](const auto& info) { return info.param.name; });
 
-TEST(SandboxLookup, MissingProcessesTellNothing)
-{
-    EXPECT_EQ(flatpakApplicationId(0, "/proc"), std::nullopt);
-    EXPECT_EQ(flatpakApplicationId(-5, "/proc"), std::nullopt);
-    EXPECT_EQ(snapApplication(123456789, "/nonexistent"), std::nullopt);
-}
-
 } // namespace
 } // namespace ondrel::platform::freedesktop

@@ -98,18 +98,6 @@ QByteArray readClipboard(const QString& target)
     return run("xclip", {"-o", "-selection", "clipboard", "-t", target}).output;
 }
 
-// What another program sees on the clipboard: every target xclip lists and its bytes.
-std::map<std::string, QByteArray> clipboardSeenByXclip()
-{
-    std::map<std::string, QByteArray> seen;
-    for (const auto& line : readClipboard("TARGETS").split('\n')) {
-        const auto target = line.trimmed().toStdString();
-        if (!target.empty() && target != "TARGETS" && target != "TIMESTAMP" && target != "MULTIPLE")
-            seen[target] = readClipboard(QString::fromStdString(target));
-    }
-    return seen;
-}
-
 // A program running for the length of a test.
 class Background
 {
@@ -225,16 +213,14 @@ public:
     void settle() override { processEventsFor(300ms); }
 
 private:
+    // The desktop contract holds Super and Shift only.
     static QStringList keyNames(std::uint32_t modifiers)
     {
         QStringList names;
-        for (const auto& [bit, name] :
-             {std::pair{CarbonModifier::command, "super"},
-              std::pair{CarbonModifier::shift, "shift"}, std::pair{CarbonModifier::option, "alt"},
-              std::pair{CarbonModifier::control, "ctrl"}}) {
-            if (modifiers & bit)
-                names << name;
-        }
+        if (modifiers & CarbonModifier::command)
+            names << "super";
+        if (modifiers & CarbonModifier::shift)
+            names << "shift";
         return names;
     }
 
@@ -264,54 +250,11 @@ protected:
 
 // --- workspace -------------------------------------------------------------------------
 
-struct FrontmostCase
-{
-    const char* name;
-    QString program;
-    QStringList arguments;
-    std::string id;
-};
-
-class Frontmost : public X11Desktop, public testing::WithParamInterface<FrontmostCase>
-{};
-
-TEST_P(Frontmost, IsTheActiveWindowsApplication)
-{
-    X11Workspace workspace(g_connection);
-    Background program(GetParam().program, GetParam().arguments);
-    std::optional<RunningApplication> front;
-    const bool found = processEventsUntil(
-        [&] {
-            front = workspace.frontmostApplication();
-            return front && front->bundleIdentifier == GetParam().id;
-        },
-        20s);
-    ASSERT_TRUE(found) << "frontmost: "
-                       << (front ? front->bundleIdentifier.value_or("(no id)") : "(none)");
-    EXPECT_GT(front->processIdentifier, 0);
-    EXPECT_TRUE(front->localizedName && !front->localizedName->empty());
-
-    const auto running = workspace.runningApplications();
-    EXPECT_EQ(std::count_if(running.begin(), running.end(),
-                            [&](auto& app) { return app.bundleIdentifier == GetParam().id; }),
-              1);
-    const auto instances = workspace.runningApplications(GetParam().id);
-    ASSERT_FALSE(instances.empty());
-    EXPECT_EQ(instances.front().processIdentifier, front->processIdentifier);
-}
-
-// The browsers' IDs are checked end to end with their URLs (tests/e2e/atspi_browser_url.sh).
-INSTANTIATE_TEST_SUITE_P(
-    Programs, Frontmost,
-    testing::Values(FrontmostCase{"xterm", "xterm", {}, "debian-xterm"},
-                    // zenity has no desktop entry; its window class stands in for an ID.
-                    FrontmostCase{"zenity", "zenity", {"--info", "--text", "x"}, "wmclass:Zenity"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 TEST_F(X11Desktop, NoActiveWindowMeansNoFrontmostApplication)
 {
     X11Workspace workspace(g_connection);
-    // No program of ours has a window now; openbox then activates nothing.
+    // No program of ours had a window yet; openbox then activates nothing. (Once one closes,
+    // openbox leaves _NET_ACTIVE_WINDOW naming it: the tests that open windows come later.)
     ASSERT_TRUE(processEventsUntil([&] { return !workspace.frontmostApplication(); }, 10s));
     EXPECT_EQ(workspace.applicationInfo("/usr/share/applications/debian-xterm.desktop"),
               (ApplicationInfo{"debian-xterm", "XTerm", "mini.xterm"}));
@@ -337,9 +280,7 @@ TEST_F(X11Desktop, LargeImageRoundTripsByteExactInPieces)
 
     pasteboard.clearContents();
     ASSERT_TRUE(pasteboard.writeItem(snapshot.front()));
-    const auto seen = clipboardSeenByXclip();
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(md5(seen.at("image/png")), md5(image));
+    EXPECT_EQ(md5(readClipboard("image/png")), md5(image));
 }
 
 TEST_F(X11Desktop, WrittenTextIsServedUnderTheTextTargetsToAnyReader)
@@ -349,8 +290,6 @@ TEST_F(X11Desktop, WrittenTextIsServedUnderTheTextTargetsToAnyReader)
     ASSERT_TRUE(pasteboard.writeItem(
         {{"text/rtf", bytes("{\\rtf1 caf\\'e9}")}, {"text/plain;charset=utf-8", bytes(text)}}));
     // Which targets are served is pinned by the unit tests; here they reach a reader.
-    EXPECT_TRUE(readClipboard("TARGETS").split('\n').contains("TIMESTAMP"));
-    EXPECT_EQ(readClipboard("UTF8_STRING"), text);
     EXPECT_EQ(readClipboard("STRING"), QByteArray("caf\xE9"));
     EXPECT_EQ(readClipboard("application/rtf"), QByteArray("{\\rtf1 caf\\'e9}"));
     processEventsFor(100ms);
@@ -358,7 +297,7 @@ TEST_F(X11Desktop, WrittenTextIsServedUnderTheTextTargetsToAnyReader)
     EXPECT_FALSE(pasteboard.contentWasRequested());
 
     pasteboard.clearContents();
-    EXPECT_TRUE(clipboardSeenByXclip().empty());
+    EXPECT_TRUE(readClipboard("UTF8_STRING").isEmpty());
 }
 
 // Another program's X connection with an input-only window of its own; what it does runs on a
@@ -499,10 +438,14 @@ TEST_P(StallingOwners, AreWaitedForOnceUntilTheClipboardChangesHands)
     EXPECT_EQ(pasteboard.lastRead(), GetParam().read);
     EXPECT_EQ(owner.requests(), asked) << "asked again before the clipboard changed hands";
 
+    // The news of the change reaches us through the event loop, later on a loaded machine.
     owner.take();
-    processEventsFor(200ms); // the news of the change reaches us through the event loop
-    pasteboard.items();
-    EXPECT_GT(owner.requests(), asked);
+    EXPECT_TRUE(processEventsUntil(
+        [&] {
+            pasteboard.items();
+            return owner.requests() > asked;
+        },
+        5s));
     // Taking the clipboard over still works.
     EXPECT_TRUE(pasteboard.writeItem({{"text/plain;charset=utf-8", bytes("mine")}}));
 }
@@ -675,6 +618,31 @@ TEST_F(X11Desktop, AHotkeyPressCanPasteIntoTheFocusedWindowWhileTheKeysAreStillD
     processEventsFor(300ms);
     xdotool({"keyup", "v", "shift", "super"});
     EXPECT_EQ(desktop.targetText(), "from the hotkey");
+}
+
+// zenity's and the browsers' IDs are checked end to end with the paste and the URL look-up.
+TEST_F(X11Desktop, FrontmostIsTheActiveWindowsApplication)
+{
+    X11Workspace workspace(g_connection);
+    Background xterm("xterm", {});
+    std::optional<RunningApplication> front;
+    ASSERT_TRUE(processEventsUntil(
+        [&] {
+            front = workspace.frontmostApplication();
+            return front && front->bundleIdentifier == "debian-xterm";
+        },
+        20s))
+        << "frontmost: " << (front ? front->bundleIdentifier.value_or("(no id)") : "(none)");
+    EXPECT_GT(front->processIdentifier, 0);
+    EXPECT_TRUE(front->localizedName && !front->localizedName->empty());
+
+    const auto running = workspace.runningApplications();
+    EXPECT_EQ(std::count_if(running.begin(), running.end(),
+                            [&](auto& app) { return app.bundleIdentifier == "debian-xterm"; }),
+              1);
+    const auto instances = workspace.runningApplications("debian-xterm");
+    ASSERT_FALSE(instances.empty());
+    EXPECT_EQ(instances.front().processIdentifier, front->processIdentifier);
 }
 
 } // namespace

@@ -66,34 +66,18 @@ TEST(ModifierRoles, FollowTheMapWhenSuperAndNumLockMove)
     EXPECT_EQ(roles.scrollLock, 0x20);
 }
 
-struct CarbonCase
-{
-    std::uint32_t carbon;
-    std::uint16_t x;
-};
-
-class CarbonToX : public testing::TestWithParam<CarbonCase>
-{};
-
-TEST_P(CarbonToX, ConvertsBothWays)
+TEST(CarbonToX, ConvertsBothWaysAndFnHasNoXCounterpart)
 {
     const ModifierRoles roles{XModifier::mod4, XModifier::mod1, XModifier::mod2, 0};
-    EXPECT_EQ(xModifiersForCarbon(GetParam().carbon, roles), GetParam().x);
-    EXPECT_EQ(carbonForXModifiers(GetParam().x, roles), GetParam().carbon);
-}
-
-INSTANTIATE_TEST_SUITE_P(Modifiers, CarbonToX,
-                         testing::Values(CarbonCase{0, 0},
-                                         CarbonCase{CarbonModifier::command | CarbonModifier::shift,
-                                                    XModifier::mod4 | XModifier::shift},
-                                         CarbonCase{CarbonModifier::option, XModifier::mod1},
-                                         CarbonCase{CarbonModifier::control, XModifier::control},
-                                         CarbonCase{0x1B00, XModifier::control | XModifier::mod1 |
-                                                                XModifier::shift |
-                                                                XModifier::mod4}));
-
-TEST(CarbonToX, FunctionKeyHasNoXCounterpart)
-{
+    for (const auto& [carbon, x] :
+         {std::pair<std::uint32_t, std::uint16_t>{0, 0},
+          {CarbonModifier::command | CarbonModifier::shift, XModifier::mod4 | XModifier::shift},
+          {CarbonModifier::option, XModifier::mod1},
+          {CarbonModifier::control, XModifier::control},
+          {0x1B00, XModifier::control | XModifier::mod1 | XModifier::shift | XModifier::mod4}}) {
+        EXPECT_EQ(xModifiersForCarbon(carbon, roles), x) << carbon;
+        EXPECT_EQ(carbonForXModifiers(x, roles), carbon) << carbon;
+    }
     EXPECT_EQ(xModifiersForCarbon(CarbonModifier::function | CarbonModifier::command, {}),
               std::nullopt);
 }
@@ -126,32 +110,20 @@ TEST(LockVariants, CoverEveryLockCombination)
     EXPECT_EQ(lockVariants(mods, {XModifier::mod4, XModifier::mod1, 0x20, 0x20}).size(), 4u);
 }
 
-struct HeldCase
-{
-    const char* name;
-    std::vector<std::uint8_t> down;
-    std::vector<std::uint8_t> released;
-};
-
-class HeldModifiers : public testing::TestWithParam<HeldCase>
-{};
-
-TEST_P(HeldModifiers, AreEveryHeldModifierKeyButLocks)
+TEST(HeldModifiers, AreEveryHeldModifierKeyButLocks)
 {
     const auto roles = modifierRoles(kXorgMap, xorgSyms);
-    EXPECT_EQ(heldModifierKeycodes(keysDown(GetParam().down), kXorgMap, roles),
-              GetParam().released);
+    const std::vector<std::pair<std::vector<std::uint8_t>, std::vector<std::uint8_t>>> cases{
+        {{133, 50}, {50, 133}},
+        // Both Shift keys: releasing only the first would leave Shift on.
+        {{50, 62}, {50, 62}},
+        // Pressing Caps Lock or Num Lock again would toggle its lock.
+        {{66, 77, 37}, {37}},
+        {{55, 38}, {}},
+        {{92, 64}, {64, 92}}}; // AltGr
+    for (const auto& [down, released] : cases)
+        EXPECT_EQ(heldModifierKeycodes(keysDown(down), kXorgMap, roles), released);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Keys, HeldModifiers,
-    testing::Values(HeldCase{"nothing", {}, {}}, HeldCase{"superShift", {133, 50}, {50, 133}},
-                    // Both Shift keys: releasing only the first would leave Shift on.
-                    HeldCase{"bothShifts", {50, 62}, {50, 62}},
-                    // Pressing Caps Lock or Num Lock again would toggle its lock.
-                    HeldCase{"locks", {66, 77, 37}, {37}}, HeldCase{"ordinaryKeys", {55, 38}, {}},
-                    HeldCase{"altGr", {92, 64}, {64, 92}}),
-    [](const auto& info) { return info.param.name; });
 
 TEST(PasteKeySequence, ReleasesHeldKeysAroundControlShiftV)
 {

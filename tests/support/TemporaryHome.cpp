@@ -31,7 +31,9 @@ TemporaryHome::TemporaryHome()
     if (!::mkdtemp(pattern.data()))
         throw std::runtime_error("cannot create a temporary folder from " + pattern);
     m_root = pattern;
-    for (const auto& folder : {home(), dataHome(), configHome(), cacheHome(), stateHome()})
+    const auto cacheHome = home() / ".cache";
+    const auto stateHome = home() / ".local" / "state";
+    for (const auto& folder : {home(), dataHome(), configHome(), cacheHome, stateHome})
         std::filesystem::create_directories(folder);
     std::filesystem::create_directory(runtimeDir());
     ::chmod(runtimeDir().c_str(), 0700);
@@ -39,8 +41,8 @@ TemporaryHome::TemporaryHome()
     setEnvironment("HOME", home().string());
     setEnvironment("XDG_DATA_HOME", dataHome().string());
     setEnvironment("XDG_CONFIG_HOME", configHome().string());
-    setEnvironment("XDG_CACHE_HOME", cacheHome().string());
-    setEnvironment("XDG_STATE_HOME", stateHome().string());
+    setEnvironment("XDG_CACHE_HOME", cacheHome.string());
+    setEnvironment("XDG_STATE_HOME", stateHome.string());
     setEnvironment("XDG_RUNTIME_DIR", runtimeDir().string());
 }
 

@@ -27,10 +27,6 @@ public:
     std::filesystem::path dataHome() const { return home() / ".local" / "share"; }
     /// $XDG_CONFIG_HOME (home/.config).
     std::filesystem::path configHome() const { return home() / ".config"; }
-    /// $XDG_CACHE_HOME (home/.cache).
-    std::filesystem::path cacheHome() const { return home() / ".cache"; }
-    /// $XDG_STATE_HOME (home/.local/state).
-    std::filesystem::path stateHome() const { return home() / ".local" / "state"; }
     /// $XDG_RUNTIME_DIR (mode 0700, outside home).
     std::filesystem::path runtimeDir() const { return m_root / "runtime"; }
 

@@ -66,6 +66,8 @@ class ServiceHarness
 public:
     virtual ~ServiceHarness() = default;
     virtual Service& service() = 0;
+    /// Builds the service anew over what it kept, as the next session does.
+    virtual void restart() {}
 };
 
 // A service that needs nothing else.

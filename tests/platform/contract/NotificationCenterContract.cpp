@@ -1,6 +1,5 @@
 #include "Contracts.h"
 
-#include <thread>
 #include <vector>
 
 namespace ondrel::test {
@@ -66,21 +65,6 @@ TEST_P(NotificationCenterContract, ObserversMayChangeTheRegistryAndPostWhileAPos
     calls.clear();
     center.post("A", {});
     EXPECT_EQ(calls, (std::vector<std::string>{"new"}));
-}
-
-TEST_P(NotificationCenterContract, ObserversRunOnThePostingThread)
-{
-    auto& center = harness().service();
-    std::thread::id observedOn;
-    center.addObserver(
-        "A", [&](const std::string&, const UserInfo&) { observedOn = std::this_thread::get_id(); });
-    std::thread::id posterId;
-    std::thread poster([&] {
-        posterId = std::this_thread::get_id();
-        center.post("A", {});
-    });
-    poster.join();
-    EXPECT_EQ(observedOn, posterId);
 }
 
 } // namespace

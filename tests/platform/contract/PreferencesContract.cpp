@@ -14,10 +14,10 @@ struct ValueCase
     PreferenceValue value;
 };
 
-// Every form of value comes back exactly as it was stored, under any key.
-TEST_P(PreferencesContract, StoresEveryFormOfValueUnderAnyKey)
+// Every form of value comes back exactly as it was stored, under any key, also in the next session.
+TEST_P(PreferencesContract, KeepsEveryFormOfValueUnderAnyKey)
 {
-    auto& preferences = harness().service();
+    auto* preferences = &harness().service();
     const std::vector<ValueCase> cases{
         {"shortcut", std::string(R"({"carbonKeyCode":9,"carbonModifiers":768})")},
         {"", std::string()},
@@ -28,16 +28,19 @@ TEST_P(PreferencesContract, StoresEveryFormOfValueUnderAnyKey)
         {"number", OtherPreferenceValue{"42"}},
         {"big", OtherPreferenceValue{"123456789012345678901234567890"}},
         {"fraction", OtherPreferenceValue{"1.50"}},
-        {"list", OtherPreferenceValue{R"([1,"two",{"three":3}])"}},
+        {"nested", OtherPreferenceValue{R"({"a": [1, "}]\"", {"b": null}], "c": "{"})"}},
         {"null", OtherPreferenceValue{"null"}},
     };
     for (const auto& entry : cases) {
-        preferences.setValue(entry.name, entry.value);
+        preferences->setValue(entry.name, entry.value);
     }
+    harness().restart();
+    preferences = &harness().service();
+    EXPECT_EQ(preferences->keys().size(), cases.size());
     for (const auto& entry : cases) {
         SCOPED_TRACE(entry.name);
-        EXPECT_TRUE(preferences.contains(entry.name));
-        EXPECT_EQ(preferences.value(entry.name), std::optional<PreferenceValue>(entry.value));
+        EXPECT_TRUE(preferences->contains(entry.name));
+        EXPECT_EQ(preferences->value(entry.name), std::optional<PreferenceValue>(entry.value));
     }
 }
 

@@ -47,23 +47,6 @@ TEST(FakeExecutor, PostsRunFirstThenTimersExactlyAtTheirDueTimeInDueAndCreationO
     EXPECT_EQ(since(executor, start), 20ms);
 }
 
-TEST(FakeExecutor, TimersScheduledDuringAnAdvanceRunWhenTheyFallInside)
-{
-    FakeExecutor executor;
-    const auto start = executor.now();
-    std::vector<Millis> ticks;
-    // A repeating poll built from single shots, like a permission poll.
-    std::function<void()> tick = [&] {
-        ticks.push_back(since(executor, start));
-        executor.runAfter(2000ms, tick);
-    };
-    executor.runAfter(2000ms, tick);
-
-    executor.advance(7000ms);
-    EXPECT_EQ(ticks, (std::vector<Millis>{2000ms, 4000ms, 6000ms}));
-    EXPECT_EQ(executor.nextTimerDue(), start + 8000ms);
-}
-
 // A look-up that answers exactly at its limit wins: a worker due at an instant runs before the
 // timers due then.
 TEST(FakeExecutor, WorkersBlockedOnTheClockWakeInTimeOrderBeforeTimersOfTheSameInstant)

@@ -24,11 +24,16 @@ private:
 class JsonPreferencesHarness final : public ServiceHarness<platform::Preferences>
 {
 public:
-    platform::Preferences& service() override { return m_preferences; }
+    platform::Preferences& service() override { return *m_preferences; }
+    void restart() override
+    {
+        m_preferences.reset();
+        m_preferences.emplace();
+    }
 
 private:
     TemporaryHome m_home;
-    JsonPreferences m_preferences;
+    std::optional<JsonPreferences> m_preferences{std::in_place};
 };
 
 class XdgLoginItemHarness final : public ServiceHarness<platform::LoginItem>
