@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The smart paste beside other users of the clipboard, on a real X server. Run it inside the
 # desktop session:
-#   tests/e2e/run-in-desktop.sh -- tests/e2e/clipboard_e2e.sh path/to/paste_harness
+#   tests/e2e/run-in-desktop.sh -- tests/e2e/clipboard_e2e.sh path/to/e2e_harness
 # Checks, each press made with xdotool (Super+Shift+V):
 #   - a copy made right after the press (xclip takes the clipboard) is still there, byte-exact,
 #     2 s later: the restore never overwrites it;
@@ -43,7 +43,7 @@ head -c 3000 /dev/urandom >"$work/newer.bin"
 own_clipboard "$work/previous.bin" application/x-ondrel-previous
 start_zenity
 press
-wait_step=0.02 wait_until 10 has_lines "$work/harness.out" '^keystroke ' 1 || fail "the press did not paste"
+wait_step=0.02 wait_until 10 has_lines "$work/harness.out" '^keystroke$' 1 || fail "the press did not paste"
 xclip -quiet -selection clipboard -t application/x-ondrel-newer -i "$work/newer.bin" >/dev/null 2>&1 &
 newer_pid=$!
 started+=($newer_pid)
@@ -64,7 +64,7 @@ start_zenity
 # A stopped zenity reads the paste only once it runs again, long after CopyQ has read it.
 kill -STOP "$zenity_pid"
 press
-wait_until 10 has_lines "$work/harness.out" '^keystroke ' 2 || fail "the press did not paste"
+wait_until 10 has_lines "$work/harness.out" '^keystroke$' 2 || fail "the press did not paste"
 sleep 0.6
 kill -CONT "$zenity_pid"
 wait_until 10 has_lines "$work/harness.out" '^matched ' 2 || fail "the paste did not end"

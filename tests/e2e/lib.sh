@@ -151,7 +151,7 @@ own_clipboard() {
 # clipboard_is FILE TYPE: the clipboard's TYPE holds exactly FILE's bytes.
 clipboard_is() { xclip -o -selection clipboard -t "$2" 2>/dev/null | cmp -s - "$1"; }
 
-# --- the paste harness ($harness: paste_harness, the paste wired through createPlatform()) -------
+# --- the paste harness ($harness: e2e_harness, or bench/paste_harness for the figures) -----------
 
 # start_harness / stop_harness: the harness, ready once it says so; sets harness_pid.
 start_harness() {

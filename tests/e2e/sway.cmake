@@ -7,7 +7,7 @@ if(TARGET ondrel_platform_wayland)
 
   add_test(NAME e2e_sway
     COMMAND ${CMAKE_CURRENT_LIST_DIR}/run-in-sway.sh --
-            ${CMAKE_CURRENT_LIST_DIR}/sway_e2e.sh $<TARGET_FILE:paste_harness>
+            ${CMAKE_CURRENT_LIST_DIR}/sway_e2e.sh $<TARGET_FILE:e2e_harness>
             $<TARGET_FILE:sway_press> 5)
   # It starts Firefox: one browser at a time under ctest -j.
   set_tests_properties(e2e_sway PROPERTIES LABELS e2e TIMEOUT 300 RESOURCE_LOCK browser)
