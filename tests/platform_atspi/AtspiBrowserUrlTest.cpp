@@ -55,7 +55,8 @@ TEST(AtspiBrowserUrl, ReadsTheShowingPageOfTheActiveWindow)
 }
 
 // The URL is reported exactly as the browser gives it, never normalised. A later look-up asks
-// the window that answered before, as long as it is still the active one.
+// the window and the page that answered before, without a search, as long as the window is the
+// active one and the page is showing.
 TEST(AtspiBrowserUrl, FollowsTheTreeAsItChanges)
 {
     FakeAtspiDesktop desktop;
@@ -63,14 +64,26 @@ TEST(AtspiBrowserUrl, FollowsTheTreeAsItChanges)
     AtspiBrowserUrl browserUrl(optionsFor(desktop.address()));
 
     EXPECT_EQ(browserUrl.currentURL(ownPid(), "firefox"), "https://example.org/page?q=1#top");
-    // Its windows are listed only by a search of the desktop.
-    const int searches = desktop.calls(0, QStringLiteral("root.GetChildren"));
+    // A search lists the desktop's windows, or the window's showing documents.
+    const int searches = desktop.calls(0, QStringLiteral("root.GetChildren")) +
+                         desktop.calls(0, QStringLiteral("window.GetMatches"));
     desktop.update(0, [](FakeTree& tree) {
         tree.nodes[QStringLiteral("page")].document->insert(
             QStringLiteral("DocURL"), QStringLiteral(" HTTPS://Example.org/a b?x=%20#Frag "));
     });
     EXPECT_EQ(browserUrl.currentURL(ownPid(), "firefox"), " HTTPS://Example.org/a b?x=%20#Frag ");
-    EXPECT_EQ(desktop.calls(0, QStringLiteral("root.GetChildren")), searches);
+    EXPECT_EQ(desktop.calls(0, QStringLiteral("root.GetChildren")) +
+                  desktop.calls(0, QStringLiteral("window.GetMatches")),
+              searches);
+
+    // Another tab comes to the front: the page we knew is hidden, with its frame.
+    desktop.update(0, [](FakeTree& tree) {
+        tree.nodes[QStringLiteral("page")].states = 0;
+        tree.nodes[QStringLiteral("iframe")].states = 0;
+        tree.add(QStringLiteral("tab"), trees::document(QStringLiteral("https://tab.example/"), {}),
+                 QStringLiteral("pane"));
+    });
+    EXPECT_EQ(browserUrl.currentURL(ownPid(), "firefox"), "https://tab.example/");
 
     // The user brings the other window to the front.
     desktop.update(0, [](FakeTree& tree) {

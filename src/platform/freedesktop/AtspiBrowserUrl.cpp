@@ -19,25 +19,31 @@ struct AtspiBrowserUrl::State
     Options options;
     AtspiBus bus;
 
-    // The window each browser process's last URL came from. Every call to a browser costs a
-    // wake-up of its main thread; asking the window we know costs three calls, searching the
-    // desktop for it again twice as many.
+    // Where each browser process's last URL came from. Every request to a browser waits for a
+    // turn of its event loop, and right after the hotkey press the browser is busy with the
+    // focus going to the grab and back; asking the window and the document we know, all at
+    // once, takes one turn where searching for them takes one per call.
+    struct Source
+    {
+        AtspiObject window;
+        AtspiObject document;
+    };
     std::mutex mutex;
-    std::map<std::int64_t, AtspiObject> lastWindows;
+    std::map<std::int64_t, Source> lastSources;
 
-    std::optional<AtspiObject> lastWindow(std::int64_t processIdentifier)
+    std::optional<Source> lastSource(std::int64_t processIdentifier)
     {
         std::lock_guard lock(mutex);
-        const auto found = lastWindows.find(processIdentifier);
-        return found == lastWindows.end() ? std::nullopt : std::optional{found->second};
+        const auto found = lastSources.find(processIdentifier);
+        return found == lastSources.end() ? std::nullopt : std::optional{found->second};
     }
-    void remember(std::int64_t processIdentifier, const AtspiObject& window)
+    void remember(std::int64_t processIdentifier, Source source)
     {
         std::lock_guard lock(mutex);
         // Browser processes come and go; a handful of entries is all a session needs.
-        if (lastWindows.size() >= 16 && !lastWindows.contains(processIdentifier))
-            lastWindows.clear();
-        lastWindows[processIdentifier] = window;
+        if (lastSources.size() >= 16 && !lastSources.contains(processIdentifier))
+            lastSources.clear();
+        lastSources[processIdentifier] = std::move(source);
     }
 };
 
@@ -58,12 +64,26 @@ std::optional<std::string> AtspiBrowserUrl::currentURL(std::int64_t processIdent
     AtspiTree tree(state->bus, options.display.activeWindowTitle);
 
     // While the window that answered last time is still the active one, it is the one in
-    // front. A window that went away, or another one now in front, sends us searching.
-    if (const auto window = state->lastWindow(processIdentifier)) {
-        const auto states = state->bus.states(*window, deadline);
-        if (states && hasState(*states, AtspiState::active)) {
-            if (auto url = tree.documentUrl(*window, deadline)) {
-                return url;
+    // front; while its document is still showing, that is the page in front. A window that went
+    // away, or another one now in front, sends us searching; so does another page.
+    if (const auto source = state->lastSource(processIdentifier)) {
+        auto windowStates = state->bus.statesLater(source->window, deadline);
+        auto documentStates = state->bus.statesLater(source->document, deadline);
+        auto attributes = state->bus.documentAttributesLater(source->document, deadline);
+        const auto window = windowStates.get();
+        if (window && hasState(*window, AtspiState::active)) {
+            const auto document = documentStates.get();
+            if (document && hasState(*document, AtspiState::showing) &&
+                !hasState(*document, AtspiState::defunct)) {
+                if (const auto found = attributes.get()) {
+                    if (auto url = AtspiTree::urlIn(*found)) {
+                        return url;
+                    }
+                }
+            }
+            if (auto found = tree.showingDocument(source->window, deadline)) {
+                state->remember(processIdentifier, {source->window, found->object});
+                return std::move(found->url);
             }
         }
     }
@@ -85,9 +105,9 @@ std::optional<std::string> AtspiBrowserUrl::currentURL(std::int64_t processIdent
         }
         for (const auto& application : applications) {
             if (const auto window = tree.activeWindow(application, deadline)) {
-                if (auto url = tree.documentUrl(*window, deadline)) {
-                    state->remember(processIdentifier, *window);
-                    return url;
+                if (auto found = tree.showingDocument(*window, deadline)) {
+                    state->remember(processIdentifier, {*window, found->object});
+                    return std::move(found->url);
                 }
             }
         }

@@ -1,6 +1,7 @@
 #include "platform/freedesktop/AtspiBus.h"
 
 #include <QDBusArgument>
+#include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QStringList>
 
@@ -257,21 +258,35 @@ std::optional<QVariant> AtspiBus::call(const AtspiObject& object, const QString&
                                        const QString& method, const QVariantList& arguments,
                                        const char* replySignature, const AtspiDeadline& deadline)
 {
+    return send(object, interface, method, arguments, replySignature, deadline)();
+}
+
+std::function<std::optional<QVariant>()>
+AtspiBus::send(const AtspiObject& object, const QString& interface, const QString& method,
+               const QVariantList& arguments, const char* replySignature,
+               const AtspiDeadline& deadline)
+{
+    const auto none = []() -> std::optional<QVariant> { return std::nullopt; };
     if (object.isNull() || deadline.expired()) {
-        return std::nullopt;
+        return none;
     }
     const auto bus = accessibilityBus(deadline);
     if (!bus || deadline.expired()) {
-        return std::nullopt;
+        return none;
     }
     auto message = QDBusMessage::createMethodCall(object.service, object.path, interface, method);
     message.setArguments(arguments);
-    auto reply = bus->call(message, QDBus::Block, deadline.callTimeoutMs());
-    if (reply.type() != QDBusMessage::ReplyMessage ||
-        reply.signature() != QLatin1String(replySignature)) {
-        return std::nullopt;
-    }
-    return reply.arguments().at(0);
+    // The call's own timeout bounds the wait: a reply that is late comes back as an error.
+    QDBusPendingCall pending = bus->asyncCall(message, deadline.callTimeoutMs());
+    return [pending,
+            signature = QString::fromLatin1(replySignature)]() mutable -> std::optional<QVariant> {
+        pending.waitForFinished();
+        const QDBusMessage reply = pending.reply();
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.signature() != signature) {
+            return std::nullopt;
+        }
+        return reply.arguments().at(0);
+    };
 }
 
 std::optional<std::vector<AtspiObject>> AtspiBus::applications(const AtspiDeadline& deadline)
@@ -348,17 +363,25 @@ std::optional<QString> AtspiBus::roleName(const AtspiObject& object, const Atspi
 std::optional<AtspiStates> AtspiBus::states(const AtspiObject& object,
                                             const AtspiDeadline& deadline)
 {
-    const auto reply =
-        call(object, accessibleInterface, QStringLiteral("GetState"), {}, "au", deadline);
-    if (!reply) {
-        return std::nullopt;
-    }
-    const auto words = readUintArray(*reply);
-    AtspiStates states = 0;
-    for (std::size_t i = 0; i < std::min<std::size_t>(words.size(), 2); ++i) {
-        states |= static_cast<AtspiStates>(words[i]) << (32 * i);
-    }
-    return states;
+    return statesLater(object, deadline).get();
+}
+
+AtspiLater<AtspiStates> AtspiBus::statesLater(const AtspiObject& object,
+                                              const AtspiDeadline& deadline)
+{
+    auto reply = send(object, accessibleInterface, QStringLiteral("GetState"), {}, "au", deadline);
+    return AtspiLater<AtspiStates>([reply = std::move(reply)]() -> std::optional<AtspiStates> {
+        const auto value = reply();
+        if (!value) {
+            return std::nullopt;
+        }
+        const auto words = readUintArray(*value);
+        AtspiStates states = 0;
+        for (std::size_t i = 0; i < std::min<std::size_t>(words.size(), 2); ++i) {
+            states |= static_cast<AtspiStates>(words[i]) << (32 * i);
+        }
+        return states;
+    });
 }
 
 std::optional<QString> AtspiBus::name(const AtspiObject& object, const AtspiDeadline& deadline)
@@ -389,12 +412,22 @@ std::optional<QMap<QString, QString>> AtspiBus::attributes(const AtspiObject& ob
 std::optional<QMap<QString, QString>> AtspiBus::documentAttributes(const AtspiObject& object,
                                                                    const AtspiDeadline& deadline)
 {
-    const auto value =
-        call(object, documentInterface, QStringLiteral("GetAttributes"), {}, "a{ss}", deadline);
-    if (!value) {
-        return std::nullopt;
-    }
-    return readStringMap(*value);
+    return documentAttributesLater(object, deadline).get();
+}
+
+AtspiLater<QMap<QString, QString>> AtspiBus::documentAttributesLater(const AtspiObject& object,
+                                                                     const AtspiDeadline& deadline)
+{
+    auto reply =
+        send(object, documentInterface, QStringLiteral("GetAttributes"), {}, "a{ss}", deadline);
+    return AtspiLater<QMap<QString, QString>>(
+        [reply = std::move(reply)]() -> std::optional<QMap<QString, QString>> {
+            const auto value = reply();
+            if (!value) {
+                return std::nullopt;
+            }
+            return readStringMap(*value);
+        });
 }
 
 std::optional<QString> AtspiBus::text(const AtspiObject& object, const AtspiDeadline& deadline)

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -30,6 +31,7 @@ using AtspiStates = std::uint64_t;
 
 namespace AtspiState {
 inline constexpr int active = 1;
+inline constexpr int defunct = 6;
 inline constexpr int editable = 7;
 inline constexpr int focused = 12;
 inline constexpr int showing = 25;
@@ -77,6 +79,28 @@ struct AtspiMatchRule
     std::vector<std::uint32_t> roles;
 };
 
+// A reply still on its way: the request went out when this was made, get() waits for the
+// answer (once; later calls give the same value).
+template <typename T>
+class AtspiLater
+{
+public:
+    explicit AtspiLater(std::function<std::optional<T>()> finish) : m_finish(std::move(finish)) {}
+
+    std::optional<T> get()
+    {
+        if (m_finish) {
+            m_value = m_finish();
+            m_finish = nullptr;
+        }
+        return m_value;
+    }
+
+private:
+    std::function<std::optional<T>()> m_finish;
+    std::optional<T> m_value;
+};
+
 // Raw AT-SPI over D-Bus. Every call is bounded and yields none on any failure (no bus, an
 // error reply, an object that went away, a reply of an unexpected form). Safe to use from
 // several threads at once: QDBusConnection is thread-safe and the rest is behind a mutex.
@@ -110,12 +134,17 @@ public:
     std::optional<std::uint32_t> role(const AtspiObject& object, const AtspiDeadline& deadline);
     std::optional<QString> roleName(const AtspiObject& object, const AtspiDeadline& deadline);
     std::optional<AtspiStates> states(const AtspiObject& object, const AtspiDeadline& deadline);
+    /// states() sent now and waited for later: requests that reach an application together are
+    /// answered in one turn of its event loop, where each waited-for call takes a turn of its own.
+    AtspiLater<AtspiStates> statesLater(const AtspiObject& object, const AtspiDeadline& deadline);
     std::optional<QString> name(const AtspiObject& object, const AtspiDeadline& deadline);
     /// Accessible.GetAttributes (also what makes Chromium build its tree).
     std::optional<QMap<QString, QString>> attributes(const AtspiObject& object,
                                                      const AtspiDeadline& deadline);
     std::optional<QMap<QString, QString>> documentAttributes(const AtspiObject& object,
                                                              const AtspiDeadline& deadline);
+    AtspiLater<QMap<QString, QString>> documentAttributesLater(const AtspiObject& object,
+                                                               const AtspiDeadline& deadline);
     /// The whole text of an object with the Text interface.
     std::optional<QString> text(const AtspiObject& object, const AtspiDeadline& deadline);
     /// Collection.GetMatches below object in canonical (pre-)order, at most count results.
@@ -128,6 +157,10 @@ private:
     std::optional<QVariant> call(const AtspiObject& object, const QString& interface,
                                  const QString& method, const QVariantList& arguments,
                                  const char* replySignature, const AtspiDeadline& deadline);
+    /// Sends the request at once; the function waits for its reply (call() = send()()).
+    std::function<std::optional<QVariant>()>
+    send(const AtspiObject& object, const QString& interface, const QString& method,
+         const QVariantList& arguments, const char* replySignature, const AtspiDeadline& deadline);
     std::optional<QDBusConnection> accessibilityBus(const AtspiDeadline& deadline);
     std::optional<QDBusConnection> sessionBus();
     std::optional<QString> accessibilityBusAddress(int timeoutMs);

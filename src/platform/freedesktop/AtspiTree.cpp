@@ -108,15 +108,10 @@ std::optional<AtspiObject> AtspiTree::activeWindow(const AtspiObject& applicatio
     return std::nullopt;
 }
 
-std::optional<std::string> AtspiTree::urlOf(const AtspiObject& document,
-                                            const AtspiDeadline& deadline)
+std::optional<std::string> AtspiTree::urlIn(const QMap<QString, QString>& attributes)
 {
-    const auto attributes = m_bus.documentAttributes(document, deadline);
-    if (!attributes) {
-        return std::nullopt;
-    }
     for (const auto* key : {"DocURL", "URI"}) {
-        const auto value = attributes->value(QLatin1String(key));
+        const auto value = attributes.value(QLatin1String(key));
         if (!value.isEmpty()) {
             return value.toStdString();
         }
@@ -124,8 +119,19 @@ std::optional<std::string> AtspiTree::urlOf(const AtspiObject& document,
     return std::nullopt;
 }
 
-std::optional<std::string> AtspiTree::documentUrl(const AtspiObject& window,
-                                                  const AtspiDeadline& deadline)
+std::optional<AtspiTree::Document> AtspiTree::withUrl(const AtspiObject& document,
+                                                      const AtspiDeadline& deadline)
+{
+    const auto attributes = m_bus.documentAttributes(document, deadline);
+    auto url = attributes ? urlIn(*attributes) : std::nullopt;
+    if (!url) {
+        return std::nullopt;
+    }
+    return Document{document, std::move(*url)};
+}
+
+std::optional<AtspiTree::Document> AtspiTree::showingDocument(const AtspiObject& window,
+                                                              const AtspiDeadline& deadline)
 {
     const AtspiMatchRule showingDocuments{{AtspiState::showing}, {AtspiRole::documentWeb}};
     const auto documents = m_bus.matches(window, showingDocuments, documentLimit, deadline);
@@ -135,15 +141,15 @@ std::optional<std::string> AtspiTree::documentUrl(const AtspiObject& window,
     }
     // Canonical order puts the page before the frames inside it.
     for (const auto& document : *documents) {
-        if (auto url = urlOf(document, deadline)) {
-            return url;
+        if (auto found = withUrl(document, deadline)) {
+            return found;
         }
     }
     return std::nullopt;
 }
 
-std::optional<std::string> AtspiTree::walkForDocument(const AtspiObject& window,
-                                                      const AtspiDeadline& deadline)
+std::optional<AtspiTree::Document> AtspiTree::walkForDocument(const AtspiObject& window,
+                                                              const AtspiDeadline& deadline)
 {
     std::vector<AtspiObject> pending{window};
     int visited = 0;
@@ -154,8 +160,8 @@ std::optional<std::string> AtspiTree::walkForDocument(const AtspiObject& window,
         if (m_bus.role(node, deadline) == AtspiRole::documentWeb) {
             const auto states = m_bus.states(node, deadline);
             if (states && hasState(*states, AtspiState::showing)) {
-                if (auto url = urlOf(node, deadline)) {
-                    return url;
+                if (auto found = withUrl(node, deadline)) {
+                    return found;
                 }
             }
         }

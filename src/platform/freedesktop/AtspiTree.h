@@ -31,10 +31,17 @@ public:
     /// window's title, or by being the only named window on screen.
     std::optional<AtspiObject> activeWindow(const AtspiObject& application,
                                             const AtspiDeadline& deadline);
-    /// The URL of the first showing web document in the window: "DocURL" (Firefox), else
-    /// "URI" (Chromium family), exactly as reported.
-    std::optional<std::string> documentUrl(const AtspiObject& window,
-                                           const AtspiDeadline& deadline);
+    struct Document
+    {
+        AtspiObject object;
+        std::string url;
+    };
+    /// The first showing web document in the window that tells its URL, with that URL.
+    std::optional<Document> showingDocument(const AtspiObject& window,
+                                            const AtspiDeadline& deadline);
+    /// A document's URL among its attributes: "DocURL" (Firefox), else "URI" (Chromium
+    /// family), exactly as reported.
+    static std::optional<std::string> urlIn(const QMap<QString, QString>& attributes);
 
     /// Nodes looked at, at most, when a window cannot be searched with the Collection interface.
     static constexpr int walkLimit = 3000;
@@ -44,9 +51,9 @@ public:
 private:
     std::optional<AtspiObject> applicationInFront(const std::vector<AtspiObject>& applications,
                                                   const AtspiDeadline& deadline);
-    std::optional<std::string> urlOf(const AtspiObject& document, const AtspiDeadline& deadline);
-    std::optional<std::string> walkForDocument(const AtspiObject& window,
-                                               const AtspiDeadline& deadline);
+    std::optional<Document> withUrl(const AtspiObject& document, const AtspiDeadline& deadline);
+    std::optional<Document> walkForDocument(const AtspiObject& window,
+                                            const AtspiDeadline& deadline);
 
     AtspiBus& m_bus;
     TitleSource m_activeWindowTitle;
