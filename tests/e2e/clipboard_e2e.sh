@@ -7,12 +7,14 @@
 #     2 s later: the restore never overwrites it;
 #   - with CopyQ reading every new clipboard at once, a target that reads the paste late still
 #     gets the rule's text, and the clipboard xclip owned before comes back byte-exact;
-#   - a rule pasted into xfce4-terminal arrives (terminals paste with Ctrl+Shift+V).
+#   - a rule pasted into xfce4-terminal arrives (terminals paste with Ctrl+Shift+V);
+#   - with assistive technologies switched off while it runs a press does not paste, and once
+#     they are on again it does.
 set -euo pipefail
 
 harness=${1:?usage: clipboard_e2e.sh HARNESS}
 [ -n "${DISPLAY:-}" ] || { echo "clipboard_e2e.sh: no DISPLAY; run it inside run-in-desktop.sh" >&2; exit 64; }
-for tool in xdotool xclip zenity copyq xfce4-terminal python3; do
+for tool in xdotool xclip zenity copyq xfce4-terminal gdbus python3; do
   command -v "$tool" >/dev/null || { echo "clipboard_e2e.sh: $tool is not installed" >&2; exit 69; }
 done
 export ONDREL_PLATFORM=linux
@@ -88,3 +90,22 @@ xdotool key Return
 wait_until 10 grep -qxF "echo from Ondrel" "$work/terminal.txt" \
   || fail "the terminal received '$(cat "$work/terminal.txt")'"
 echo "ok - a rule pastes into xfce4-terminal"
+
+# --- trust follows the desktop's switch for assistive technologies while running -------------
+
+set_assistive() {
+  gdbus call --session -d org.a11y.Bus -o /org/a11y/bus -m org.freedesktop.DBus.Properties.Set \
+    org.a11y.Status IsEnabled "<$1>" >/dev/null
+}
+start_zenity
+set_assistive false
+sleep 0.3
+press
+wait_until 10 has_lines "$work/harness.out" '^matched ' 4 || fail "the press was not handled"
+has_lines "$work/harness.out" '^keystroke$' 4 && fail "a press pasted with assistive technologies off"
+set_assistive true
+sleep 0.3
+press
+wait_until 10 has_lines "$work/harness.out" '^keystroke$' 4 || fail "no paste once they were on again"
+[ "$(finish_zenity)" = "rule text" ] || fail "zenity received '$(cat "$work/zenity.out")'"
+echo "ok - a press follows assistive technologies being switched off and on again"

@@ -117,7 +117,7 @@ bool AtspiAccessibility::isProcessTrusted()
     if (!state->canPostKeystrokes()) {
         return false;
     }
-    return state->bus.isEnabled(static_cast<int>(state->options.trustTimeout.count()))
+    return state->bus.followedIsEnabled(static_cast<int>(state->options.trustTimeout.count()))
         .value_or(false);
 }
 

@@ -2,8 +2,10 @@
 
 #include <QDBusArgument>
 #include <QDBusPendingCall>
+#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QStringList>
+#include <QThread>
 
 #include <algorithm>
 #include <atomic>
@@ -112,6 +114,52 @@ QList<int> bitWords(const std::vector<T>& bits, std::size_t minimumWords)
 
 } // namespace
 
+// The launcher's announcements of IsEnabled, followed on the thread that made this.
+class AtspiStatusWatch final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit AtspiStatusWatch(const QDBusConnection& bus)
+        : m_bus(bus), m_launcher(launcherService, bus, QDBusServiceWatcher::WatchForOwnerChange)
+    {
+        m_subscribed = m_bus.connect(launcherService, launcherPath, propertiesInterface,
+                                     QStringLiteral("PropertiesChanged"), this,
+                                     SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
+        // A launcher that restarts starts from its own setting.
+        QObject::connect(&m_launcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+                         [this] { enabled.reset(); });
+    }
+
+    bool follows() const { return m_subscribed && m_bus.isConnected(); }
+
+    std::optional<bool> enabled;
+
+private Q_SLOTS:
+    void propertiesChanged(const QString& interface, const QVariantMap& changed,
+                           const QStringList& invalidated)
+    {
+        if (interface != statusInterface) {
+            return;
+        }
+        const auto name = QStringLiteral("IsEnabled");
+        auto value = changed.value(name);
+        if (value.metaType() == QMetaType::fromType<QDBusVariant>()) {
+            value = value.value<QDBusVariant>().variant();
+        }
+        if (value.metaType() == QMetaType::fromType<bool>()) {
+            enabled = value.toBool();
+        } else if (changed.contains(name) || invalidated.contains(name)) {
+            enabled.reset(); // asked afresh next time
+        }
+    }
+
+private:
+    QDBusConnection m_bus;
+    QDBusServiceWatcher m_launcher;
+    bool m_subscribed = false;
+};
+
 bool AtspiObject::isNull() const
 {
     return service.isEmpty() || path.isEmpty() || path == nullObjectPath;
@@ -145,6 +193,7 @@ AtspiBus::AtspiBus(Options options) : m_options(std::move(options)) {}
 
 AtspiBus::~AtspiBus()
 {
+    m_statusWatch.reset();
     if (!m_accessibilityName.isEmpty()) {
         QDBusConnection::disconnectFromBus(m_accessibilityName);
     }
@@ -192,6 +241,29 @@ std::optional<bool> AtspiBus::isEnabled(int timeoutMs)
     return value.toBool();
 }
 
+std::optional<bool> AtspiBus::followedIsEnabled(int timeoutMs)
+{
+    // Without a running event loop no announcement would ever arrive.
+    if (QThread::currentThread()->loopLevel() == 0) {
+        return isEnabled(timeoutMs);
+    }
+    if (!m_statusWatch || !m_statusWatch->follows()) {
+        const auto bus = sessionBus();
+        if (!bus) {
+            return std::nullopt;
+        }
+        // Listening before asking: a change after the answer is announced to us.
+        m_statusWatch = std::make_unique<AtspiStatusWatch>(*bus);
+    }
+    if (m_statusWatch->thread() != QThread::currentThread() || !m_statusWatch->follows()) {
+        return isEnabled(timeoutMs);
+    }
+    if (!m_statusWatch->enabled) {
+        m_statusWatch->enabled = isEnabled(timeoutMs);
+    }
+    return m_statusWatch->enabled;
+}
+
 std::optional<QString> AtspiBus::setEnabled(bool enabled, int timeoutMs)
 {
     const auto bus = sessionBus();
@@ -205,6 +277,9 @@ std::optional<QString> AtspiBus::setEnabled(bool enabled, int timeoutMs)
     const auto reply = bus->call(message, QDBus::Block, timeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage) {
         return reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
+    }
+    if (m_statusWatch && m_statusWatch->thread() == QThread::currentThread()) {
+        m_statusWatch->enabled.reset(); // the announcement may still be on its way
     }
     return std::nullopt;
 }
@@ -463,3 +538,5 @@ std::optional<std::vector<AtspiObject>> AtspiBus::matches(const AtspiObject& obj
 }
 
 } // namespace ondrel::platform::freedesktop
+
+#include "AtspiBus.moc"

@@ -10,11 +10,14 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <vector>
 
 namespace ondrel::platform::freedesktop {
+
+class AtspiStatusWatch;
 
 // One accessible object on the AT-SPI bus: the bus name of its owner and its object path.
 struct AtspiObject
@@ -121,6 +124,10 @@ public:
 
     /// org.a11y.Status.IsEnabled on the session bus; none when the launcher does not answer.
     std::optional<bool> isEnabled(int timeoutMs);
+    /// isEnabled() as the launcher last announced it, where this thread's event loop runs to
+    /// deliver the announcements: asked once, then followed without a round trip. Elsewhere
+    /// it is asked every time.
+    std::optional<bool> followedIsEnabled(int timeoutMs);
     /// Sets org.a11y.Status.IsEnabled; the error's description on failure.
     std::optional<QString> setEnabled(bool enabled, int timeoutMs);
 
@@ -173,7 +180,8 @@ private:
     std::mutex m_cacheMutex;         // guards m_processIds
     bool m_sessionConnected = false;
     bool m_accessibilityConnected = false;
-    std::map<QString, std::int64_t> m_processIds; // unique bus names are never reused
+    std::map<QString, std::int64_t> m_processIds;    // unique bus names are never reused
+    std::unique_ptr<AtspiStatusWatch> m_statusWatch; // lives on the thread that made it
 };
 
 } // namespace ondrel::platform::freedesktop
