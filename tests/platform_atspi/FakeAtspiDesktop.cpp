@@ -212,9 +212,14 @@ FakeAtspiDesktop::FakeAtspiDesktop(Options options) : m_options(options), m_enab
 
 FakeAtspiDesktop::~FakeAtspiDesktop()
 {
+    // QtDBus closes a connection later, on its own thread, and then still touches the objects
+    // registered on it; unregistering first keeps that from reaching the objects freed below.
     for (const auto& application : m_applications) {
+        QDBusConnection(application->connectionName)
+            .unregisterObject(QStringLiteral("/org/a11y/atspi/accessible"));
         QDBusConnection::disconnectFromBus(application->connectionName);
     }
+    QDBusConnection(m_desktopConnection).unregisterObject(QStringLiteral("/"));
     QDBusConnection::disconnectFromBus(m_desktopConnection);
     m_thread.quit();
     m_thread.wait();
