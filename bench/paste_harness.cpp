@@ -65,6 +65,16 @@ auto timed(Measurements& measured, const char* name, Call&& call)
     return result;
 }
 
+// Runs call timed, between the steps NAME-start and NAME-end.
+template <typename Call>
+auto stepped(Measurements& measured, const std::string& name, Call&& call)
+{
+    measured.step((name + "-start").c_str());
+    auto result = timed(measured, name.c_str(), std::forward<Call>(call));
+    measured.step((name + "-end").c_str());
+    return result;
+}
+
 // Forwards to the real executor and marks the hops of a press: work starting on a worker,
 // its result arriving on the main thread, the keystroke's timer being armed and firing.
 class TimedExecutor final : public platform::Executor
@@ -124,11 +134,7 @@ public:
 
     std::optional<platform::RunningApplication> frontmostApplication() override
     {
-        m_measured.step("frontmost-start");
-        auto application =
-            timed(m_measured, "frontmost", [&] { return m_inner->frontmostApplication(); });
-        m_measured.step("frontmost-end");
-        return application;
+        return stepped(m_measured, "frontmost", [&] { return m_inner->frontmostApplication(); });
     }
     std::vector<platform::RunningApplication> runningApplications() override
     {
@@ -188,11 +194,7 @@ public:
 
     bool isProcessTrusted() override
     {
-        m_measured.step("trust-start");
-        const bool trusted =
-            timed(m_measured, "trust", [&] { return m_inner->isProcessTrusted(); });
-        m_measured.step("trust-end");
-        return trusted;
+        return stepped(m_measured, "trust", [&] { return m_inner->isProcessTrusted(); });
     }
     platform::TrustRequest requestTrust() override { return m_inner->requestTrust(); }
     bool canSynthesizeInput() override { return m_inner->canSynthesizeInput(); }
@@ -242,10 +244,7 @@ public:
 
     std::vector<platform::PasteboardItem> items() override
     {
-        m_measured.step("snapshot-start");
-        auto items = timed(m_measured, "snapshot", [&] { return m_inner->items(); });
-        m_measured.step("snapshot-end");
-        return items;
+        return stepped(m_measured, "snapshot", [&] { return m_inner->items(); });
     }
     void clearContents() override
     {
