@@ -7,6 +7,8 @@
 # "Where it goes" splits press to keystroke into the steps the harness stamps (all times from
 # the moment the hotkey press reached the handler, steady clock):
 #   to the coordinator      the press handler queues the smart paste; the main loop runs it
+#   same window in front    the active window is still the one whose context was read ahead
+#                           while the modifiers were held (then no look-up and no URL read)
 #   frontmost look-up       the active window's application ID (X properties, /proc, desktop
 #                           entries), on the main thread
 #   to a worker             the URL read is handed to a worker thread
@@ -18,7 +20,9 @@
 #   clipboard taken         the rule's content made the clipboard's (X round trips)
 #   timer late              how much later than 50 ms the keystroke's timer fired
 #   keystroke               the XTEST keystroke itself
-# A step a press does not take (no URL for zenity) is left out of its sum.
+# A step a press does not take (no URL for zenity, or a URL read ahead of the press while its
+# modifiers were held) is left out of its sum. Presses hold the modifiers ONDREL_PRESS_GAP_MS
+# before the V (default 60; 0 presses all three at once, which leaves no time to read ahead).
 #
 #   bench/paste_figures.sh [BUILD_DIR] [PRESSES]     (default: build/ci, 20)
 set -euo pipefail
@@ -51,12 +55,15 @@ def events(path):
         elif rows and kind == "at":
             step, at = rest.split(" ")
             rows[-1].setdefault("at", {}).setdefault(step, float(at))
+        elif kind == "read":
+            reads.append(float(rest))
         elif rows and kind == "call":
             call, took = rest.split(" ")
             calls.setdefault(call, []).append(float(took))
     return presses, rows
 
 calls = {}
+reads = []
 
 def median(values):
     return statistics.median(values) if values else float("nan")
@@ -82,7 +89,8 @@ print("  time above the fixed 50 ms before the keystroke: zenity %.1f ms, firefo
     median([r["keystroke"] - 50 for r in zRows if "keystroke" in r]),
     median([r["keystroke"] - 50 for r in fRows if "keystroke" in r])))
 # Each step ends where the next one that the press took begins.
-steps = [("to the coordinator", "frontmost-start"), ("frontmost look-up", "frontmost-end"),
+steps = [("to the coordinator", "window-start"), ("same window in front", "window-end"),
+         ("to the coordinator", "frontmost-start"), ("frontmost look-up", "frontmost-end"),
          ("to a worker", "url-start"), ("URL read", "url-end"), ("back to main", "url-on-main"),
          ("rule matching", "trust-start"),
          ("trust check", "trust-end"), ("snapshot", "snapshot-end"),
@@ -99,11 +107,17 @@ for name, rows in (("zenity", zRows), ("firefox", fRows)):
         at["timer-fired"] -= 50
         previous = 0.0
         for step, mark in steps:
-            if mark in at:
+            # Marks after the keystroke belong to what comes after it (reading ahead again).
+            if mark in at and at[mark] <= at["keystroke"]:
                 spent.setdefault(step, []).append(at[mark] - previous)
                 previous = at[mark]
     print("  where the time above 50 ms goes, %s:" % name)
-    print("    " + ", ".join("%s %.1f" % (step, median(spent[step])) for step, _ in steps if step in spent) + " (ms)")
+    named = list(dict.fromkeys(step for step, _ in steps if step in spent))
+    print("    " + ", ".join("%s %.1f" % (step, median(spent[step])) for step in named) + " (ms)")
+ahead = sum(1 for r in fRows if "keystroke" in r and not any(
+    m in r.get("at", {}) and r["at"][m] <= r["keystroke"] for m in ("url-start", "url-end")))
+print("  firefox presses whose URL was read ahead of the press: %d of %d; URL reads: median %.1f ms, worst %.1f ms" % (
+    ahead, len(fRows), median(reads), max(reads) if reads else float("nan")))
 stalls = [r["stall"] for r in zRows + fRows if "stall" in r]
 print("  longest main-thread block from press to stamp: median %.1f ms, worst %.1f ms" % (median(stalls), max(stalls) if stalls else float("nan")))
 saves = [r["save"] for r in zRows + fRows if "save" in r]

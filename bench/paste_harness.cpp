@@ -1,19 +1,23 @@
 // The smart paste of tests/e2e/PasteHarness.h with every step of a press timed, for
 // paste_figures.sh. Besides "ready" it prints one line per event, times in milliseconds:
+//   armed                                   the shortcut's modifiers are held, its key to come
 //   press <wall epoch ms>                   the hotkey press reached the handler
 //   at <step> <ms after press>              a step of the press began or ended (below)
 //   keystroke <ms after press>              the paste keystroke was posted
 //   requested <ms after press>              the target read the content
 //   call <service call> <ms>                how long one blocking call on the main thread took
+//   read <ms>                               how long one URL read took (at a press or ahead)
 //   stall <ms>                              the longest main-thread block from the press
 //                                           until the rule is stamped
 //   save <ms>                               the rules file's save after the stamp
 //   matched <ms after press> <rule name>    the smart paste ended with this rule
-// The steps, in the order a press passes them: frontmost-start, frontmost-end (the frontmost
-// application's look-up), worker-start, url-start, url-end (the browser's URL on a worker),
-// url-on-main (its result back on the main thread), trust-start, trust-end, snapshot-start,
-// snapshot-end, written (the rule's content owns the clipboard), timer-armed, timer-fired (the
-// fixed delay before the keystroke).
+// The steps, in the order a press passes them: window-start, window-end (the window in front
+// still the one whose context was read ahead), frontmost-start, frontmost-end (the frontmost
+// application's look-up, when nothing was read ahead), worker-start, url-start, url-end (the
+// browser's URL on a worker), url-on-main (its result back on the main thread), trust-start,
+// trust-end, snapshot-start, snapshot-end, written (the rule's content owns the clipboard),
+// timer-armed, timer-fired (the fixed delay before the keystroke). A press whose URL was read
+// ahead, once its modifiers were held, passes no URL steps.
 #include "../tests/e2e/PasteHarness.h"
 
 #include <QElapsedTimer>
@@ -136,6 +140,10 @@ public:
     {
         return stepped(m_measured, "frontmost", [&] { return m_inner->frontmostApplication(); });
     }
+    std::uint64_t frontmostWindow() override
+    {
+        return stepped(m_measured, "window", [&] { return m_inner->frontmostWindow(); });
+    }
     std::vector<platform::RunningApplication> runningApplications() override
     {
         return m_inner->runningApplications();
@@ -173,9 +181,11 @@ public:
     std::optional<std::string> currentURL(std::int64_t processIdentifier,
                                           const std::string& bundleIdentifier) override
     {
+        const auto start = Clock::now();
         m_measured.step("url-start");
         auto url = m_inner->currentURL(processIdentifier, bundleIdentifier);
         m_measured.step("url-end");
+        m_measured.print("read " + std::to_string(millisecondsSince(start)));
         return url;
     }
 
@@ -328,6 +338,14 @@ public:
     void setMenuTrackingObserver(std::function<void(bool)> observer) override
     {
         m_inner->setMenuTrackingObserver(std::move(observer));
+    }
+    void setArmedObserver(std::function<void(bool)> observer) override
+    {
+        m_inner->setArmedObserver([this, observer = std::move(observer)](bool armed) {
+            if (armed)
+                m_measured.print("armed");
+            observer(armed);
+        });
     }
 
 private:

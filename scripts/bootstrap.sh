@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format clang-tidy
   # libraries
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-wayland libicu-dev nlohmann-json3-dev liburiparser-dev
-  libx11-dev libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libxcb-xkb-dev libxcb-res0-dev libxcb-xfixes0-dev
+  libx11-dev libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libxcb-xkb-dev libxcb-xinput-dev libxcb-res0-dev libxcb-xfixes0-dev
   libxkbcommon-dev libxkbcommon-x11-dev libwayland-dev libwayland-bin
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev

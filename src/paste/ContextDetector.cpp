@@ -56,6 +56,17 @@ struct Race
 
 } // namespace
 
+// The context read ahead of the press it is meant for.
+struct ContextDetector::Prepared
+{
+    platform::RunningApplication application;
+    std::uint64_t window = 0;
+    std::chrono::steady_clock::time_point startedAt;
+    bool answered = false;
+    OptionalText url;
+    URLHandler waiting; // the press that took it before the answer came
+};
+
 ContextDetector::ContextDetector(Services services)
     : m_executor(services.executor), m_workspace(services.workspace),
       m_accessibility(services.accessibility), m_browserUrl(services.browserUrl),
@@ -100,8 +111,11 @@ bool ContextDetector::isSupportedBrowser(const std::string& bundleID)
 
 void ContextDetector::detectContext(ContextHandler done)
 {
+    // The window in front still being the one read ahead is one question to the display; the
+    // whole look-up of its application is several, asked while the display is busiest.
+    const auto prepared = takePrepared();
     const std::optional<platform::RunningApplication> frontmost =
-        m_workspace.frontmostApplication();
+        prepared ? std::optional(prepared->application) : m_workspace.frontmostApplication();
     if (!frontmost || !frontmost->bundleIdentifier) {
         done(DetectedContext{});
         return;
@@ -111,9 +125,60 @@ void ContextDetector::detectContext(ContextHandler done)
         done(DetectedContext{std::move(bundleID), std::nullopt});
         return;
     }
-    browserURL(*frontmost, [bundleID, done = std::move(done)](OptionalText url) mutable {
+    URLHandler withURL = [bundleID, done = std::move(done)](OptionalText url) mutable {
         done(DetectedContext{std::move(bundleID), std::move(url)});
+    };
+    // A read ahead that found nothing may have come too early (a tree still waking): ask again.
+    if (prepared && !(prepared->answered && !prepared->url)) {
+        if (prepared->answered)
+            withURL(std::move(prepared->url));
+        else
+            prepared->waiting = std::move(withURL);
+        return;
+    }
+    browserURL(*frontmost, std::move(withURL));
+}
+
+void ContextDetector::prepareContext()
+{
+    const auto window = m_workspace.frontmostWindow();
+    const auto now = m_executor.now();
+    if (m_prepared && m_prepared->window == window &&
+        now - m_prepared->startedAt <= preparedLifetime)
+        return; // already read, or being read, for this window
+    m_prepared.reset();
+    const auto frontmost = m_workspace.frontmostApplication();
+    if (!frontmost || !frontmost->bundleIdentifier || window == 0)
+        return;
+    auto prepared = std::make_shared<Prepared>();
+    prepared->application = *frontmost;
+    prepared->window = window;
+    prepared->startedAt = now;
+    m_prepared = prepared;
+    if (!isSupportedBrowser(*frontmost->bundleIdentifier)) {
+        prepared->answered = true; // nothing more to read for it
+        return;
+    }
+    browserURL(*frontmost, [prepared](OptionalText url) {
+        prepared->answered = true;
+        prepared->url = std::move(url);
+        if (auto waiting = std::move(prepared->waiting))
+            waiting(std::move(prepared->url));
     });
+}
+
+void ContextDetector::dropPreparedContext()
+{
+    m_prepared.reset();
+}
+
+std::shared_ptr<ContextDetector::Prepared> ContextDetector::takePrepared()
+{
+    auto prepared = std::exchange(m_prepared, nullptr);
+    if (!prepared || m_executor.now() - prepared->startedAt > preparedLifetime ||
+        prepared->window != m_workspace.frontmostWindow())
+        return nullptr;
+    return prepared;
 }
 
 void ContextDetector::browserURL(const platform::RunningApplication& application, URLHandler done)

@@ -21,9 +21,15 @@
 namespace ondrel::paste {
 
 // Finds out, for one shortcut press, which application is frontmost and, for a supported
-// browser, the URL of its current tab. Holds no state between calls. The frontmost application
-// is read on the main thread; every URL look-up runs on a worker, raced against urlTimeLimit:
-// the answer is decided at the limit and a look-up that hangs is abandoned, never waited for.
+// browser, the URL of its current tab. The frontmost application is read on the main thread;
+// every URL look-up runs on a worker, raced against urlTimeLimit: the answer is decided at the
+// limit and a look-up that hangs is abandoned, never waited for.
+//
+// A browser asked at the press answers slowly: the press's keyboard grab makes it handle a
+// focus change first, and the display is busy with it too. So while the user holds the
+// shortcut's modifiers the frontmost application and the URL are read ahead, and the press uses
+// them when the same window is still in front and little time has passed; the only state kept
+// between calls.
 class ContextDetector
 {
 public:
@@ -40,6 +46,8 @@ public:
     /// How many elements one address-field search reads at most, so that a cyclic or endless
     /// tree cannot keep a worker busy for ever.
     static constexpr std::size_t maximumElementsSearched = 10000;
+    /// How long a context read ahead of a press stays good for that press.
+    static constexpr std::chrono::milliseconds preparedLifetime{1000};
 
     struct Services
     {
@@ -58,6 +66,11 @@ public:
     /// Reports the context to done on the main thread: at once for anything but a supported
     /// browser, else when the URL arrives or the time limit passes. Main thread only.
     void detectContext(ContextHandler done);
+    /// Starts reading the context ahead of a press that looks imminent; the next detectContext
+    /// uses it when the same window is in front within preparedLifetime. Main thread only.
+    void prepareContext();
+    /// Forgets what prepareContext read: the user did something else first. Main thread only.
+    void dropPreparedContext();
     /// Reads the URL of a supported browser (at most urlTimeLimit); done runs on the main thread.
     void browserURL(const platform::RunningApplication& application, URLHandler done);
     /// Runs lookup on a worker; done gets its result, or none once limit has passed.
@@ -80,11 +93,16 @@ public:
     static const std::map<std::string, std::string>& browserScripts();
 
 private:
+    struct Prepared;
+    /// The prepared context if it is good for a press now; it is forgotten either way.
+    std::shared_ptr<Prepared> takePrepared();
+
     platform::Executor& m_executor;
     platform::Workspace& m_workspace;
     platform::Accessibility& m_accessibility;
     platform::BrowserUrl& m_browserUrl;
     std::shared_ptr<AppleScriptRunner> m_scriptRunner;
+    std::shared_ptr<Prepared> m_prepared;
 };
 
 } // namespace ondrel::paste

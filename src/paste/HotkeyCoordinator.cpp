@@ -23,6 +23,7 @@ HotkeyCoordinator::Services HotkeyCoordinator::services(platform::Platform& plat
                     *platform.pasteboard,
                     *platform.keyboardEvents,
                     *platform.userNotifications,
+                    *platform.hotkeys,
                     component,
                     nullptr};
 }
@@ -38,7 +39,7 @@ std::shared_ptr<HotkeyCoordinator> HotkeyCoordinator::create(rules::RuleStore& r
 HotkeyCoordinator::HotkeyCoordinator(ConstructionKey, rules::RuleStore& ruleStore,
                                      PermissionManager& permissionManager, Services services)
     : m_ruleStore(ruleStore), m_permissionManager(permissionManager), m_executor(services.executor),
-      m_keyboardShortcuts(services.keyboardShortcuts),
+      m_hotkeys(services.hotkeys), m_keyboardShortcuts(services.keyboardShortcuts),
       m_contextDetector(ContextDetector::Services{services.executor, services.workspace,
                                                   services.accessibility, services.browserUrl,
                                                   std::move(services.scriptRunner)}),
@@ -70,6 +71,22 @@ void HotkeyCoordinator::registerHotkey()
                                               self->smartPastePressed();
                                       });
                                   });
+    m_hotkeys.setArmedObserver(
+        [coordinator = weak_from_this(), &executor = m_executor](bool armed) {
+            executor.post([coordinator, armed] {
+                if (const auto self = coordinator.lock())
+                    self->armedChanged(armed);
+            });
+        });
+}
+
+void HotkeyCoordinator::armedChanged(bool armed)
+{
+    m_armed = armed;
+    if (!armed)
+        m_contextDetector.dropPreparedContext();
+    else if (!m_isPasting)
+        m_contextDetector.prepareContext();
 }
 
 void HotkeyCoordinator::smartPastePressed()
@@ -90,6 +107,10 @@ void HotkeyCoordinator::startPress()
             startPress();
         } else {
             m_isPasting = false;
+            // Our own keystroke let go of the modifiers and pressed them again while the paste
+            // ran; another press may follow at once.
+            if (m_armed)
+                m_contextDetector.prepareContext();
         }
     });
 }

@@ -42,6 +42,8 @@ public:
         platform::Pasteboard& pasteboard;
         platform::KeyboardEvents& keyboardEvents;
         platform::UserNotifications& userNotifications;
+        /// Tells when a press looks imminent, so the context can be read ahead of it.
+        platform::Hotkeys& hotkeys;
         shortcuts::KeyboardShortcuts& keyboardShortcuts;
         /// Null where the platform has no Apple Events (Linux).
         std::shared_ptr<AppleScriptRunner> scriptRunner;
@@ -64,7 +66,8 @@ public:
     /// The smart-paste shortcut name within component (stores the default on first use).
     static shortcuts::Name smartPasteName(shortcuts::KeyboardShortcuts& component);
 
-    /// Attaches the smart paste to the shortcut's presses; the action holds this weakly.
+    /// Attaches the smart paste to the shortcut's presses, and reading the context ahead to
+    /// its modifiers being held; both hold this weakly.
     void registerHotkey();
     /// Queues one smart paste for a press: it starts now, or when the one under way has ended.
     void smartPastePressed();
@@ -88,6 +91,7 @@ public:
     PermissionManager& permissionManager() { return m_permissionManager; }
 
 private:
+    void armedChanged(bool armed);
     void startPress();
     void endSmartPaste(std::function<void()> done);
     void setLastMatchedRuleName(std::string name);
@@ -95,11 +99,13 @@ private:
     rules::RuleStore& m_ruleStore;
     PermissionManager& m_permissionManager;
     platform::Executor& m_executor;
+    platform::Hotkeys& m_hotkeys;
     shortcuts::KeyboardShortcuts& m_keyboardShortcuts;
     ContextDetector m_contextDetector;
     PasteEngine m_pasteEngine;
     std::optional<std::string> m_lastMatchedRuleName;
     bool m_isPasting = false;
+    bool m_armed = false;
     std::size_t m_smartPastesUnderWay = 0;
     std::shared_ptr<HotkeyCoordinator> m_keepAlive;
     std::size_t m_waitingPresses = 0;

@@ -82,6 +82,9 @@ public:
     virtual OSStatus removeEventTypes(const std::vector<KeyEventKind>& kinds) = 0;
     /// Called with true when one of our menus begins tracking, false when it ends.
     virtual void setMenuTrackingObserver(std::function<void(bool isOpen)> observer) = 0;
+    /// Called with true once exactly a registered combination's modifiers are held, its key
+    /// to come, and with false when that ends otherwise; never where the backend cannot tell.
+    virtual void setArmedObserver(std::function<void(bool armed)> observer) = 0;
 };
 
 } // namespace ondrel::platform

@@ -48,6 +48,8 @@ class Workspace : public Service
 public:
     /// The application that receives keyboard input now, or none.
     virtual std::optional<RunningApplication> frontmostApplication() = 0;
+    /// Identifies the window that receives keyboard input now; 0 when unknown.
+    virtual std::uint64_t frontmostWindow() = 0;
     /// Every running application, in the platform's order.
     virtual std::vector<RunningApplication> runningApplications() = 0;
     /// Every running instance of the application with this identifier, possibly none.

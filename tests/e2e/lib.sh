@@ -118,8 +118,18 @@ write_rules() {
   printf '{"version":1,"rules":[%s]}\n' "$*" >"$rules_file"
 }
 
-# press: the smart-paste shortcut, as the user presses it.
-press() { xdotool key super+shift+v; }
+# press: the smart-paste shortcut, as the user presses it: the modifiers first and the V a
+# moment later (ONDREL_PRESS_GAP_MS, default 60; 0 presses all three at once, as no hand can).
+press() {
+  local gap=${ONDREL_PRESS_GAP_MS:-60}
+  if [ "$gap" -eq 0 ]; then
+    xdotool key super+shift+v
+    return
+  fi
+  xdotool keydown super+shift
+  sleep "$(awk -v ms="$gap" 'BEGIN { printf "%.3f", ms / 1000 }')"
+  xdotool key v keyup super+shift
+}
 
 # start_zenity [TITLE]: a zenity entry, in front and focused; sets zenity_pid. What it receives
 # goes to $work/zenity.out.

@@ -279,4 +279,89 @@ TEST_F(ContextDetectorTest, LinuxBrowserFallsBackToTheAddressFieldSearch)
     EXPECT_EQ(fake.browserUrl().calls().size(), 1u);
 }
 
+// While the shortcut's modifiers are held the context is read ahead; the press then asks the
+// display one question (the same window?) and neither the application nor the browser again.
+TEST_F(ContextDetectorTest, APressUsesTheContextReadAheadForTheSameWindow)
+{
+    frontmost("firefox-esr");
+    fake.browserUrl().answer(browserPid, "https://ahead.example/");
+    detector().prepareContext();
+    settle();
+    fake.browserUrl().answer(browserPid, "https://later.example/");
+    fake.executor().advance(ContextDetector::preparedLifetime);
+    const auto before = fake.executor().elapsed();
+    detect();
+    EXPECT_EQ(result, (DetectedContext{"firefox-esr", "https://ahead.example/"}));
+    EXPECT_EQ(decidedAt, before);
+    EXPECT_EQ(fake.browserUrl().calls().size(), 1u);
+    EXPECT_EQ(fake.workspace().frontmostQueryCount(), 1);
+
+    // It serves one press only.
+    detect();
+    settle();
+    EXPECT_EQ(result, (DetectedContext{"firefox-esr", "https://later.example/"}));
+}
+
+TEST_F(ContextDetectorTest, APressWaitsForAReadAheadStillUnderWay)
+{
+    frontmost("chromium");
+    fake.browserUrl().answer(browserPid, "https://ahead.example/", 300ms);
+    detector().prepareContext();
+    settle();
+    fake.executor().advance(100ms);
+    fake.browserUrl().answer(browserPid, "https://later.example/");
+    detect();
+    settle();
+    EXPECT_FALSE(result.has_value());
+    fake.executor().advance(200ms);
+    EXPECT_EQ(result, (DetectedContext{"chromium", "https://ahead.example/"}));
+    EXPECT_EQ(fake.browserUrl().calls().size(), 1u);
+}
+
+// What the user did between reading ahead and the press decides whether the press asks again.
+enum class Meanwhile
+{
+    anotherWindowInFront,
+    tooLongAgo,
+    somethingElsePressed,
+    nothingFoundAhead,
+};
+
+class ReadAheadNotUsed : public ContextDetectorTest, public testing::WithParamInterface<Meanwhile>
+{};
+
+TEST_P(ReadAheadNotUsed, ThePressReadsTheURLAgain)
+{
+    frontmost("firefox-esr");
+    if (GetParam() == Meanwhile::nothingFoundAhead)
+        fake.browserUrl().failAtOnce(browserPid);
+    else
+        fake.browserUrl().answer(browserPid, "https://ahead.example/");
+    detector().prepareContext();
+    settle();
+    switch (GetParam()) {
+    case Meanwhile::anotherWindowInFront:
+        fake.workspace().setFrontmostWindow(2);
+        break;
+    case Meanwhile::tooLongAgo:
+        fake.executor().advance(ContextDetector::preparedLifetime + 1ms);
+        break;
+    case Meanwhile::somethingElsePressed:
+        detector().dropPreparedContext();
+        break;
+    case Meanwhile::nothingFoundAhead:
+        break;
+    }
+    fake.browserUrl().answer(browserPid, "https://now.example/");
+    detect();
+    settle();
+    EXPECT_EQ(result, (DetectedContext{"firefox-esr", "https://now.example/"}));
+    EXPECT_EQ(fake.browserUrl().calls().size(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Meanwhile, ReadAheadNotUsed,
+                         testing::Values(Meanwhile::anotherWindowInFront, Meanwhile::tooLongAgo,
+                                         Meanwhile::somethingElsePressed,
+                                         Meanwhile::nothingFoundAhead));
+
 } // namespace

@@ -172,6 +172,32 @@ TEST_F(HotkeyCoordinatorTest, BrowserURLSelectsTheURLRule)
     EXPECT_EQ(coordinator->lastMatchedRuleName(), "Docs");
 }
 
+// Holding the shortcut's modifiers reads the context ahead, so the press pastes at once. Our
+// own keystroke lets go of the held modifiers and presses them again while the paste runs; once
+// it has ended the context is read ahead again for a press that may follow.
+TEST_F(HotkeyCoordinatorTest, HeldModifiersReadTheContextAheadOfThePress)
+{
+    frontmost("chromium");
+    fake.browserUrl().answer(frontmostPid, "https://docs.example.com/page", 100ms);
+    useRules({makeRule("Chromium", "chromium", "app rule"),
+              makeRule("Docs", "chromium", "url rule", "example.com")});
+    fake.hotkeys().setArmed(true);
+    fake.executor().advance(100ms);
+    fake.browserUrl().answer(frontmostPid, "https://elsewhere.org/", 100ms);
+    press();
+    fake.executor().runUntilIdle();
+    EXPECT_EQ(clipboard(), std::vector<PasteboardItem>{pastedItem("url rule")});
+    EXPECT_EQ(fake.browserUrl().calls().size(), 1u);
+
+    fake.hotkeys().setArmed(false);
+    fake.hotkeys().setArmed(true);
+    fake.executor().runUntilIdle();
+    EXPECT_EQ(fake.browserUrl().calls().size(), 1u);
+    fake.executor().advance(1s);
+    EXPECT_EQ(coordinator->lastMatchedRuleName(), "Docs");
+    EXPECT_EQ(fake.browserUrl().calls().size(), 2u);
+}
+
 TEST_F(HotkeyCoordinatorTest, RuleDeletedDuringThePasteCompletesWithoutWritingTheFile)
 {
     useRules({makeRule("Doomed", "*", "bye")});

@@ -571,6 +571,38 @@ TEST_F(X11Desktop, WithNumLockOnOrTheKeyRepeatingAPressIsStillOnePress)
     EXPECT_EQ(presses.kinds[3], KeyEventKind::hotKeyReleased);
 }
 
+// Raw input of every keyboard and pointer tells when the hotkey's modifiers are held; what the
+// press is meant for is read then. Anything else pressed meanwhile ends it.
+TEST_F(X11Desktop, HoldingTheHotkeysModifiersArmsItAndAnythingElseEndsThat)
+{
+    X11Hotkeys hotkeys(g_connection);
+    HotkeyPresses presses(hotkeys);
+    std::vector<bool> armed;
+    hotkeys.setArmedObserver([&](bool now) { armed.push_back(now); });
+    const auto cameTo = [&](std::vector<bool> expected) {
+        return processEventsUntil([&] { return armed == expected; }, 3s);
+    };
+
+    xdotool({"keydown", "super+shift"});
+    EXPECT_TRUE(cameTo({true}));
+    xdotool({"key", "a"});
+    EXPECT_TRUE(cameTo({true, false}));
+    xdotool({"keyup", "shift"});
+    xdotool({"keydown", "shift"});
+    EXPECT_TRUE(cameTo({true, false, true}));
+    xdotool({"click", "1"});
+    EXPECT_TRUE(cameTo({true, false, true, false}));
+    xdotool({"keyup", "shift", "super"});
+
+    // The press itself keeps it; letting go ends it.
+    xdotool({"keydown", "super+shift"});
+    EXPECT_TRUE(cameTo({true, false, true, false, true}));
+    xdotool({"key", "v"});
+    EXPECT_TRUE(presses.cameTo(2));
+    xdotool({"keyup", "shift", "super"});
+    EXPECT_TRUE(cameTo({true, false, true, false, true, false}));
+}
+
 TEST_F(X11Desktop, AfterALayoutChangeKeysKeepTheirPositionsAndTheHotkeyKeepsWorking)
 {
     X11Hotkeys hotkeys(g_connection);

@@ -67,6 +67,17 @@ void FakeHotkeys::setMenuTrackingObserver(std::function<void(bool isOpen)> obser
     m_menuObserver = std::move(observer);
 }
 
+void FakeHotkeys::setArmedObserver(std::function<void(bool armed)> observer)
+{
+    m_armedObserver = std::move(observer);
+}
+
+void FakeHotkeys::setArmed(bool armed)
+{
+    if (m_armedObserver)
+        m_armedObserver(armed);
+}
+
 void FakeHotkeys::setHeldByAnotherClient(std::uint32_t keyCode, std::uint32_t carbonModifiers,
                                          bool held)
 {

@@ -50,6 +50,7 @@ public:
     OSStatus addEventTypes(const std::vector<KeyEventKind>& kinds) override;
     OSStatus removeEventTypes(const std::vector<KeyEventKind>& kinds) override;
     void setMenuTrackingObserver(std::function<void(bool isOpen)> observer) override;
+    void setArmedObserver(std::function<void(bool armed)> observer) override;
 
     // --- test control -------------------------------------------------------------------
 
@@ -73,6 +74,9 @@ public:
     std::optional<OSStatus> deliver(const KeyEvent& event);
     /// One of our menus opens (true) or closes (false): tells the menu-tracking observer.
     void setMenuOpen(bool open);
+    /// The user holds a combination's modifiers (true) or does something else (false): tells
+    /// the armed observer.
+    void setArmed(bool armed);
 
     /// The live registrations, oldest first.
     const std::vector<Registration>& registrations() const { return m_registrations; }
@@ -100,6 +104,7 @@ private:
     std::set<KeyEventKind> m_enabledKinds;
     Handler m_handler;
     std::function<void(bool)> m_menuObserver;
+    std::function<void(bool)> m_armedObserver;
     HotKeyRef m_nextRef = 1;
     OSStatus m_installStatus = noErr;
     int m_installCount = 0;

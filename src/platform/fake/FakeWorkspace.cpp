@@ -9,6 +9,18 @@ std::optional<RunningApplication> FakeWorkspace::frontmostApplication()
     return m_frontmost;
 }
 
+std::uint64_t FakeWorkspace::frontmostWindow()
+{
+    std::lock_guard lock(m_mutex);
+    return m_frontmost ? m_frontmostWindow : 0;
+}
+
+void FakeWorkspace::setFrontmostWindow(std::uint64_t window)
+{
+    std::lock_guard lock(m_mutex);
+    m_frontmostWindow = window;
+}
+
 std::vector<RunningApplication> FakeWorkspace::runningApplications()
 {
     std::lock_guard lock(m_mutex);

@@ -14,6 +14,7 @@ public:
     FakeWorkspace() = default;
 
     std::optional<RunningApplication> frontmostApplication() override;
+    std::uint64_t frontmostWindow() override;
     std::vector<RunningApplication> runningApplications() override;
     std::vector<RunningApplication>
     runningApplications(const std::string& bundleIdentifier) override;
@@ -25,6 +26,8 @@ public:
 
     /// The application frontmostApplication() reports (none: no application is frontmost).
     void setFrontmostApplication(std::optional<RunningApplication> application);
+    /// The window frontmostWindow() reports (1 until set).
+    void setFrontmostWindow(std::uint64_t window);
     /// The list runningApplications() reports, in this order.
     void setRunningApplications(std::vector<RunningApplication> applications);
     /// Appends one running application.
@@ -43,6 +46,7 @@ public:
 private:
     mutable std::mutex m_mutex;
     std::optional<RunningApplication> m_frontmost;
+    std::uint64_t m_frontmostWindow = 1;
     std::vector<RunningApplication> m_running;
     std::map<std::string, ApplicationInfo> m_infos;
     std::map<std::string, ApplicationInfo> m_installed;

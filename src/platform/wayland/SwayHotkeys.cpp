@@ -168,4 +168,10 @@ void SwayHotkeys::setMenuTrackingObserver(std::function<void(bool isOpen)> obser
     m_menuObserver = std::move(observer);
 }
 
+void SwayHotkeys::setArmedObserver(std::function<void(bool armed)> observer)
+{
+    // The compositor tells us of the bound combination only, never of modifiers on their own.
+    (void)observer;
+}
+
 } // namespace ondrel::platform::wayland

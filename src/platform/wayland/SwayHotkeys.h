@@ -29,6 +29,7 @@ public:
     OSStatus addEventTypes(const std::vector<KeyEventKind>& kinds) override;
     OSStatus removeEventTypes(const std::vector<KeyEventKind>& kinds) override;
     void setMenuTrackingObserver(std::function<void(bool isOpen)> observer) override;
+    void setArmedObserver(std::function<void(bool armed)> observer) override;
 
     /// The text every command of this process's bindings carries, told from the user's by it.
     static std::string ownMarker();

@@ -193,6 +193,17 @@ std::optional<RunningApplication> WaylandWorkspace::frontmostApplication()
     return applicationOf(*active, tree ? swayViews(*tree) : std::vector<SwayView>{});
 }
 
+std::uint64_t WaylandWorkspace::frontmostWindow()
+{
+    refreshFromMainThread();
+    std::lock_guard lock(m_cache->mutex);
+    for (const auto& [handle, toplevel] : m_cache->current) {
+        if (toplevel.activated)
+            return reinterpret_cast<std::uintptr_t>(handle);
+    }
+    return 0;
+}
+
 std::function<std::optional<std::string>()> WaylandWorkspace::activeWindowTitleReader() const
 {
     return [weak = std::weak_ptr<Cache>(m_cache)]() -> std::optional<std::string> {

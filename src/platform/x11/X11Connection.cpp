@@ -200,6 +200,17 @@ bool X11Connection::hasXTest() const
     return extension && extension->present;
 }
 
+std::optional<std::array<std::uint8_t, 32>> X11Connection::heldKeys()
+{
+    XcbPointer<xcb_query_keymap_reply_t> reply(
+        xcb_query_keymap_reply(m_connection, xcb_query_keymap(m_connection), nullptr));
+    if (!reply)
+        return std::nullopt;
+    std::array<std::uint8_t, 32> keys{};
+    std::memcpy(keys.data(), reply->keys, keys.size());
+    return keys;
+}
+
 X11Connection::ListenerId X11Connection::addListener(Listener listener)
 {
     attachToEventLoop();

@@ -2,6 +2,7 @@
 
 #include <xcb/xcb.h>
 
+#include <array>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -81,6 +82,8 @@ public:
     std::optional<std::string> windowTitle(xcb_window_t window);
     /// True when the server offers XTEST, the extension synthetic keystrokes need. Any thread.
     bool hasXTest() const;
+    /// The keys down now, one bit per keycode; none when the server did not answer.
+    std::optional<std::array<std::uint8_t, 32>> heldKeys();
 
     using Listener = std::function<bool(const xcb_generic_event_t& event)>;
     using ListenerId = std::uint64_t;

@@ -1,6 +1,7 @@
 #include "X11Hotkeys.h"
 
 #include "MenuKeyWatcher.h"
+#include "RawInputWatcher.h"
 #include "X11Connection.h"
 #include "X11Keymap.h"
 #include "X11Log.h"
@@ -63,6 +64,7 @@ OSStatus X11Hotkeys::registerEventHotKey(std::uint32_t keyCode, std::uint32_t ca
     }
     ref = m_nextRef++;
     m_registrations.emplace(ref, Registration{id, *keycode, carbonModifiers, *modifiers});
+    updateArming();
     return noErr;
 }
 
@@ -73,6 +75,7 @@ OSStatus X11Hotkeys::unregisterEventHotKey(HotKeyRef ref)
         return eventHotKeyInvalidErr;
     m_connection->ungrabKey(it->second.keycode, it->second.modifiers);
     m_registrations.erase(it);
+    updateArming();
     return noErr;
 }
 
@@ -100,6 +103,53 @@ OSStatus X11Hotkeys::removeEventTypes(const std::vector<KeyEventKind>& kinds)
 void X11Hotkeys::setMenuTrackingObserver(std::function<void(bool isOpen)> observer)
 {
     m_menuWatcher->setMenuObserver(std::move(observer));
+}
+
+void X11Hotkeys::setArmedObserver(std::function<void(bool armed)> observer)
+{
+    m_armedObserver = std::move(observer);
+    if (!m_armedObserver) {
+        m_rawInput.reset();
+        return;
+    }
+    if (m_rawInput)
+        return;
+    m_connection->attachToEventLoop();
+    m_rawInput = std::make_unique<RawInputWatcher>(
+        m_connection, RawInputWatcher::Handlers{[this](std::uint8_t keycode, bool down) {
+                                                    if (m_arming.key(keycode, down))
+                                                        armingChanged();
+                                                },
+                                                [this] {
+                                                    if (m_arming.button())
+                                                        armingChanged();
+                                                }});
+    if (!m_rawInput->isWatching()) {
+        m_rawInput.reset();
+        return;
+    }
+    updateArming();
+    m_arming.reset(m_rawInput->heldKeys());
+}
+
+void X11Hotkeys::updateArming()
+{
+    if (!m_rawInput)
+        return;
+    const bool wasArmed = m_arming.armed();
+    std::vector<HotkeyArming::Chord> chords;
+    for (const auto& [ref, registration] : m_registrations)
+        chords.push_back({registration.keycode, registration.modifiers});
+    m_arming.setModifierMap(m_connection->keymap().modifierMap(), m_connection->keymap().roles());
+    m_arming.setChords(std::move(chords));
+    if (m_arming.armed() != wasArmed)
+        armingChanged();
+}
+
+void X11Hotkeys::armingChanged()
+{
+    if (m_armedObserver)
+        m_armedObserver(m_arming.armed());
 }
 
 void X11Hotkeys::updateRawKeyWatch()
@@ -151,6 +201,7 @@ void X11Hotkeys::regrab()
             X11Connection::GrabResult::grabbed)
             qCWarning(x11Log) << "A hotkey could not be grabbed again after a keyboard change";
     }
+    updateArming();
 }
 
 void X11Hotkeys::pressed(const xcb_key_press_event_t& event)
@@ -209,10 +260,8 @@ void X11Hotkeys::pollHeldKeys()
 
 bool X11Hotkeys::isKeyDown(xcb_keycode_t keycode)
 {
-    auto* c = m_connection->xcb();
-    XcbPointer<xcb_query_keymap_reply_t> keys(
-        xcb_query_keymap_reply(c, xcb_query_keymap(c), nullptr));
-    return keys && ((keys->keys[keycode / 8] >> (keycode % 8)) & 1u);
+    const auto keys = m_connection->heldKeys();
+    return keys && (((*keys)[keycode / 8] >> (keycode % 8)) & 1u);
 }
 
 void X11Hotkeys::deliver(KeyEventKind kind, HotKeyID id)

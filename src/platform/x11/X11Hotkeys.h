@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HotkeyArming.h"
 #include "platform/Hotkeys.h"
 
 #include <xcb/xcb.h>
@@ -13,12 +14,14 @@ class QTimer;
 namespace ondrel::platform::x11 {
 
 class MenuKeyWatcher;
+class RawInputWatcher;
 class X11Connection;
 
 // System-wide hotkeys as passive key grabs on the root window. A press is delivered once
 // per physical press (repeats are dropped) and the keyboard grab it activated is released at
 // once, so a keystroke posted afterwards reaches the focused window; the release is
-// delivered when the key comes up. Main thread; events need a running Qt event loop.
+// delivered when the key comes up. While observed, raw input tells when a combination is about
+// to be pressed. Main thread; events need a running Qt event loop.
 class X11Hotkeys final : public Hotkeys
 {
 public:
@@ -32,6 +35,7 @@ public:
     OSStatus addEventTypes(const std::vector<KeyEventKind>& kinds) override;
     OSStatus removeEventTypes(const std::vector<KeyEventKind>& kinds) override;
     void setMenuTrackingObserver(std::function<void(bool isOpen)> observer) override;
+    void setArmedObserver(std::function<void(bool armed)> observer) override;
 
 private:
     struct Registration
@@ -51,6 +55,8 @@ private:
     void updateRawKeyWatch();
     void regrab();
     bool isKeyDown(xcb_keycode_t keycode);
+    void updateArming();
+    void armingChanged();
 
     std::shared_ptr<X11Connection> m_connection;
     std::uint64_t m_listener = 0;
@@ -60,6 +66,9 @@ private:
     std::set<KeyEventKind> m_enabledKinds;
     std::unique_ptr<MenuKeyWatcher> m_menuWatcher;
     std::unique_ptr<QTimer> m_releasePoll; // present while a Qt event loop exists
+    std::function<void(bool)> m_armedObserver;
+    HotkeyArming m_arming;
+    std::unique_ptr<RawInputWatcher> m_rawInput; // present while someone observes arming
 };
 
 } // namespace ondrel::platform::x11

@@ -10,7 +10,6 @@
 #include <xkbcommon/xkbcommon-keysyms.h>
 
 #include <algorithm>
-#include <cstring>
 
 namespace ondrel::platform::x11 {
 
@@ -54,12 +53,10 @@ bool X11KeyboardEvents::postPasteKeystroke(PasteKeystroke keystroke)
     if (keystroke == PasteKeystroke::terminal)
         pasteModifiers.push_back(modifierKey(XKB_KEY_Shift_L, 0, kLeftShiftPosition));
 
-    XcbPointer<xcb_query_keymap_reply_t> pressed(
-        xcb_query_keymap_reply(c, xcb_query_keymap(c), nullptr));
+    const auto pressed = m_connection->heldKeys();
     if (!pressed)
         return false;
-    KeyBitmap down{};
-    std::memcpy(down.data(), pressed->keys, down.size());
+    const KeyBitmap down = *pressed;
     const auto held = heldModifierKeycodes(down, modifierMap, keymap.roles());
 
     std::vector<xcb_void_cookie_t> cookies;

@@ -158,6 +158,11 @@ std::optional<RunningApplication> X11Workspace::frontmostApplication()
     return application;
 }
 
+std::uint64_t X11Workspace::frontmostWindow()
+{
+    return m_connection->activeWindow().value_or(XCB_WINDOW_NONE);
+}
+
 std::vector<RunningApplication> X11Workspace::windowApplications(bool mainWindowsOnly)
 {
     std::vector<RunningApplication> applications;
