@@ -11,7 +11,9 @@ namespace ondrel::platform::x11 {
 
 // Raw key and button events of every keyboard and pointer (XInput 2.2), whichever window has
 // the focus and whatever grab is active. They are only observed: every event still goes where
-// it went before. Main thread; events need a running Qt event loop.
+// it went before. One per connection: the selection belongs to the connection, so a second
+// watcher going away would end the first one's events too. Main thread; events need a running
+// Qt event loop.
 class RawInputWatcher final
 {
 public:
