@@ -140,7 +140,7 @@ public:
     {
         return stepped(m_measured, "frontmost", [&] { return m_inner->frontmostApplication(); });
     }
-    std::uint64_t frontmostWindow() override
+    platform::FrontmostWindow frontmostWindow() override
     {
         return stepped(m_measured, "window", [&] { return m_inner->frontmostWindow(); });
     }

@@ -60,7 +60,7 @@ struct Race
 struct ContextDetector::Prepared
 {
     platform::RunningApplication application;
-    std::uint64_t window = 0;
+    platform::FrontmostWindow window;
     std::chrono::steady_clock::time_point startedAt;
     bool answered = false;
     OptionalText url;
@@ -111,8 +111,9 @@ bool ContextDetector::isSupportedBrowser(const std::string& bundleID)
 
 void ContextDetector::detectContext(ContextHandler done)
 {
-    // The window in front still being the one read ahead is one question to the display; the
-    // whole look-up of its application is several, asked while the display is busiest.
+    // The window in front still being the one read ahead, with the same title (a browser's
+    // follows its tab and page), is a question to the display only; the whole look-up of its
+    // application is several, asked while the display is busiest.
     const auto prepared = takePrepared();
     const std::optional<platform::RunningApplication> frontmost =
         prepared ? std::optional(prepared->application) : m_workspace.frontmostApplication();
@@ -148,7 +149,7 @@ void ContextDetector::prepareContext()
         return; // already read, or being read, for this window
     m_prepared.reset();
     const auto frontmost = m_workspace.frontmostApplication();
-    if (!frontmost || !frontmost->bundleIdentifier || window == 0)
+    if (!frontmost || !frontmost->bundleIdentifier || window.id == 0)
         return;
     auto prepared = std::make_shared<Prepared>();
     prepared->application = *frontmost;

@@ -32,6 +32,15 @@ struct RunningApplication
     bool operator==(const RunningApplication&) const = default;
 };
 
+// The window that receives keyboard input, as the display tells without asking its program.
+struct FrontmostWindow
+{
+    std::uint64_t id = 0; // 0: unknown
+    std::string title;    // a browser's changes with its tab and page
+
+    bool operator==(const FrontmostWindow&) const = default;
+};
+
 // An application found on disk (an application bundle; on Linux a desktop entry).
 struct ApplicationInfo
 {
@@ -48,8 +57,8 @@ class Workspace : public Service
 public:
     /// The application that receives keyboard input now, or none.
     virtual std::optional<RunningApplication> frontmostApplication() = 0;
-    /// Identifies the window that receives keyboard input now; 0 when unknown.
-    virtual std::uint64_t frontmostWindow() = 0;
+    /// The window that receives keyboard input now and its title; id 0 when unknown.
+    virtual FrontmostWindow frontmostWindow() = 0;
     /// Every running application, in the platform's order.
     virtual std::vector<RunningApplication> runningApplications() = 0;
     /// Every running instance of the application with this identifier, possibly none.

@@ -322,6 +322,7 @@ TEST_F(ContextDetectorTest, APressWaitsForAReadAheadStillUnderWay)
 enum class Meanwhile
 {
     anotherWindowInFront,
+    anotherPageOrTab, // the same window's title changed
     tooLongAgo,
     somethingElsePressed,
     nothingFoundAhead,
@@ -341,7 +342,10 @@ TEST_P(ReadAheadNotUsed, ThePressReadsTheURLAgain)
     settle();
     switch (GetParam()) {
     case Meanwhile::anotherWindowInFront:
-        fake.workspace().setFrontmostWindow(2);
+        fake.workspace().setFrontmostWindow({2, {}});
+        break;
+    case Meanwhile::anotherPageOrTab:
+        fake.workspace().setFrontmostWindow({1, "Another page — Mozilla Firefox"});
         break;
     case Meanwhile::tooLongAgo:
         fake.executor().advance(ContextDetector::preparedLifetime + 1ms);
@@ -360,7 +364,8 @@ TEST_P(ReadAheadNotUsed, ThePressReadsTheURLAgain)
 }
 
 INSTANTIATE_TEST_SUITE_P(Meanwhile, ReadAheadNotUsed,
-                         testing::Values(Meanwhile::anotherWindowInFront, Meanwhile::tooLongAgo,
+                         testing::Values(Meanwhile::anotherWindowInFront,
+                                         Meanwhile::anotherPageOrTab, Meanwhile::tooLongAgo,
                                          Meanwhile::somethingElsePressed,
                                          Meanwhile::nothingFoundAhead));
 

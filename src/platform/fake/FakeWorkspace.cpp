@@ -9,13 +9,13 @@ std::optional<RunningApplication> FakeWorkspace::frontmostApplication()
     return m_frontmost;
 }
 
-std::uint64_t FakeWorkspace::frontmostWindow()
+FrontmostWindow FakeWorkspace::frontmostWindow()
 {
     std::lock_guard lock(m_mutex);
-    return m_frontmost ? m_frontmostWindow : 0;
+    return m_frontmost ? m_frontmostWindow : FrontmostWindow{};
 }
 
-void FakeWorkspace::setFrontmostWindow(std::uint64_t window)
+void FakeWorkspace::setFrontmostWindow(FrontmostWindow window)
 {
     std::lock_guard lock(m_mutex);
     m_frontmostWindow = window;

@@ -14,7 +14,7 @@ public:
     FakeWorkspace() = default;
 
     std::optional<RunningApplication> frontmostApplication() override;
-    std::uint64_t frontmostWindow() override;
+    FrontmostWindow frontmostWindow() override;
     std::vector<RunningApplication> runningApplications() override;
     std::vector<RunningApplication>
     runningApplications(const std::string& bundleIdentifier) override;
@@ -26,8 +26,8 @@ public:
 
     /// The application frontmostApplication() reports (none: no application is frontmost).
     void setFrontmostApplication(std::optional<RunningApplication> application);
-    /// The window frontmostWindow() reports (1 until set).
-    void setFrontmostWindow(std::uint64_t window);
+    /// The window frontmostWindow() reports while an application is frontmost (id 1 until set).
+    void setFrontmostWindow(FrontmostWindow window);
     /// The list runningApplications() reports, in this order.
     void setRunningApplications(std::vector<RunningApplication> applications);
     /// Appends one running application.
@@ -46,7 +46,7 @@ public:
 private:
     mutable std::mutex m_mutex;
     std::optional<RunningApplication> m_frontmost;
-    std::uint64_t m_frontmostWindow = 1;
+    FrontmostWindow m_frontmostWindow{1, {}};
     std::vector<RunningApplication> m_running;
     std::map<std::string, ApplicationInfo> m_infos;
     std::map<std::string, ApplicationInfo> m_installed;

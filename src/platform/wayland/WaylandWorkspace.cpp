@@ -193,15 +193,15 @@ std::optional<RunningApplication> WaylandWorkspace::frontmostApplication()
     return applicationOf(*active, tree ? swayViews(*tree) : std::vector<SwayView>{});
 }
 
-std::uint64_t WaylandWorkspace::frontmostWindow()
+FrontmostWindow WaylandWorkspace::frontmostWindow()
 {
     refreshFromMainThread();
     std::lock_guard lock(m_cache->mutex);
     for (const auto& [handle, toplevel] : m_cache->current) {
         if (toplevel.activated)
-            return reinterpret_cast<std::uintptr_t>(handle);
+            return {reinterpret_cast<std::uintptr_t>(handle), toplevel.title};
     }
-    return 0;
+    return {};
 }
 
 std::function<std::optional<std::string>()> WaylandWorkspace::activeWindowTitleReader() const

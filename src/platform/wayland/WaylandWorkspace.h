@@ -29,7 +29,7 @@ public:
     ~WaylandWorkspace() override;
 
     std::optional<RunningApplication> frontmostApplication() override;
-    std::uint64_t frontmostWindow() override;
+    FrontmostWindow frontmostWindow() override;
 
     /// Reads the active window's title from any thread, as the event loop last left it; safe
     /// to call after the workspace is gone (it then answers none).

@@ -158,9 +158,12 @@ std::optional<RunningApplication> X11Workspace::frontmostApplication()
     return application;
 }
 
-std::uint64_t X11Workspace::frontmostWindow()
+FrontmostWindow X11Workspace::frontmostWindow()
 {
-    return m_connection->activeWindow().value_or(XCB_WINDOW_NONE);
+    const auto active = m_connection->activeWindow();
+    if (!active)
+        return {};
+    return {*active, m_connection->windowTitle(*active).value_or("")};
 }
 
 std::vector<RunningApplication> X11Workspace::windowApplications(bool mainWindowsOnly)

@@ -20,7 +20,7 @@ public:
     ~X11Workspace() override;
 
     std::optional<RunningApplication> frontmostApplication() override;
-    std::uint64_t frontmostWindow() override;
+    FrontmostWindow frontmostWindow() override;
 
 private:
     std::vector<RunningApplication> windowApplications(bool mainWindowsOnly) override;
