@@ -128,8 +128,11 @@ void X11Hotkeys::setArmedObserver(std::function<void(bool armed)> observer)
         m_rawInput.reset();
         return;
     }
+    // Modifiers already held when watching begins count as well.
     updateArming();
     m_arming.reset(m_rawInput->heldKeys());
+    if (m_arming.armed())
+        armingChanged();
 }
 
 void X11Hotkeys::updateArming()
