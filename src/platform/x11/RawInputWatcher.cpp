@@ -12,9 +12,8 @@ namespace {
 constexpr std::uint16_t kMajor = 2;
 constexpr std::uint16_t kMinor = 2;
 
-constexpr std::uint32_t kRawMask = XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS |
-                                   XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE |
-                                   XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS;
+constexpr std::uint32_t kKeyMask =
+    XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE;
 
 } // namespace
 
@@ -35,7 +34,7 @@ RawInputWatcher::RawInputWatcher(std::shared_ptr<X11Connection> connection, Hand
     m_opcode = extension->major_opcode;
     m_listener = m_connection->addListener(
         [this](const xcb_generic_event_t& event) { return handleEvent(event); });
-    select(kRawMask);
+    select(kKeyMask);
 }
 
 RawInputWatcher::~RawInputWatcher()
@@ -44,6 +43,14 @@ RawInputWatcher::~RawInputWatcher()
         return;
     m_connection->removeListener(m_listener);
     select(0);
+}
+
+void RawInputWatcher::watchButtons(bool watch)
+{
+    if (isWatching() && watch != m_buttons) {
+        m_buttons = watch;
+        select(watch ? kKeyMask | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS : kKeyMask);
+    }
 }
 
 void RawInputWatcher::select(std::uint32_t mask)

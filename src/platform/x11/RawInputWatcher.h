@@ -31,6 +31,8 @@ public:
 
     /// True when raw events are selected and will arrive.
     bool isWatching() const { return m_opcode != 0; }
+    /// Starts or stops reporting button presses (keys are always reported).
+    void watchButtons(bool watch);
     /// The keys down now, as the server says (one bit per keycode).
     KeyBitmap heldKeys() const;
 
@@ -41,6 +43,7 @@ private:
     std::shared_ptr<X11Connection> m_connection;
     Handlers m_handlers;
     std::uint8_t m_opcode = 0;
+    bool m_buttons = false;
     X11Connection::ListenerId m_listener = 0;
 };
 

@@ -151,6 +151,9 @@ void X11Hotkeys::updateArming()
 
 void X11Hotkeys::armingChanged()
 {
+    // A click only matters while armed; every scroll and click waking us otherwise would not.
+    if (m_rawInput)
+        m_rawInput->watchButtons(m_arming.armed());
     if (m_armedObserver)
         m_armedObserver(m_arming.armed());
 }
