@@ -58,19 +58,6 @@ TEST_F(Storage, ClearedShortcutStaysClearedAcrossRelaunch)
     EXPECT_TRUE(fake.hotkeys().registrations().empty());
 }
 
-TEST_F(Storage, ClearingANameWithoutDefaultRemovesItsEntry)
-{
-    const Name name(*shortcuts, "extra");
-    EXPECT_FALSE(shortcuts->userDefaultsContains(name));
-    shortcuts->setShortcut(commandShiftV, name);
-    EXPECT_TRUE(shortcuts->userDefaultsContains(name));
-
-    shortcuts->setShortcut(std::nullopt, name);
-
-    EXPECT_FALSE(shortcuts->userDefaultsContains(name));
-    EXPECT_EQ(changeNotifications(), 2u);
-}
-
 TEST_F(Storage, SettingTheStoredShortcutAgainReRegistersIt)
 {
     const Name name = ondrelName();

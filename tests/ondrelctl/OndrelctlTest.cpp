@@ -5,16 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 namespace ondrel {
 namespace {
@@ -30,31 +27,23 @@ struct RunResult
     std::string err;
 };
 
-// Runs ondrelctl with args in the current environment, its standard output and error
-// going to the given files (files, not pipes, so nothing can block); the exit status,
-// or -1 when it did not exit normally.
+// Runs ondrelctl with args in the current environment, its standard output and error going to
+// the given files (files, not pipes, so nothing can block); the exit status, or -1 when it did
+// not exit normally.
 int spawnCtl(const std::vector<std::string>& args, const fs::path& outFile, const fs::path& errFile)
 {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    std::vector<std::string> argvStrings = {ONDRELCTL_PATH};
-    argvStrings.insert(argvStrings.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : argvStrings)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, ONDRELCTL_PATH, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int wstatus = 0;
-    if (spawned != 0 || waitpid(pid, &wstatus, 0) != pid || !WIFEXITED(wstatus))
-        return -1;
-    return WEXITSTATUS(wstatus);
+    const auto quoted = [](const std::string& text) {
+        std::string result = "'";
+        for (const char c : text)
+            result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        return result + "'";
+    };
+    std::string command = quoted(ONDRELCTL_PATH);
+    for (const std::string& arg : args)
+        command += ' ' + quoted(arg);
+    command += " >" + quoted(outFile) + " 2>" + quoted(errFile);
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 RunResult runCtl(const std::vector<std::string>& args, const fs::path& scratch)
@@ -131,8 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
         CtlCase{"accepted", {"check", "@three-rules.json"}, 0, "3 rules\n", ""},
         CtlCase{"empty list", {"check", "@empty-list.json"}, 0, "0 rules\n", ""},
         CtlCase{"syntax error", {"check", "@syntax-error.json"}, 2, "", "syntax-error.json: "},
-        CtlCase{"missing file", {"check", "@absent.json"}, 2, "", "no such file"},
-        CtlCase{"a folder", {"check", "@"}, 2, "", "not a regular file"}));
+        CtlCase{"missing file", {"check", "@absent.json"}, 2, "", "no such file"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Match, OndrelctlCaseTest,
@@ -150,11 +138,6 @@ INSTANTIATE_TEST_SUITE_P(
                 ""},
         CtlCase{
             "no match", {"match", "--rules", "@three-rules.json", "--app", "chromium"}, 1, "", ""},
-        CtlCase{"rejected file",
-                {"match", "--rules", "@syntax-error.json", "--app", "x"},
-                2,
-                "",
-                "syntax-error.json"},
         CtlCase{"missing --app", {"match", "--rules", "@three-rules.json"}, 64, "", "--app"},
         CtlCase{"option without value", {"match", "--app"}, 64, "", "needs a value"},
         CtlCase{"repeated option", {"match", "--app", "a", "--app", "b"}, 64, "", "more than once"},
@@ -215,23 +198,13 @@ TEST_F(OndrelctlTest, WithoutFileReadsTheUsersRulesFile)
 
 TEST_F(OndrelctlTest, NormalizePrintsExactlyWhatTheStoreWrites)
 {
-    for (const char* name : {"three-rules.json", "empty-list.json"}) {
-        const fs::path copy = m_home.root() / "copy" / name;
-        fs::create_directories(copy.parent_path());
-        fs::copy_file(kData / name, copy);
-        {
-            rules::RuleStore store(copy);
-            ASSERT_EQ(store.rules().size(), name == std::string("empty-list.json") ? 0u : 3u);
-            ASSERT_TRUE(store.save());
-        }
-        const RunResult result = run({"normalize", (kData / name).string()});
-        EXPECT_EQ(result.status, 0);
-        EXPECT_EQ(result.out, test::readFile(copy)) << name;
-        EXPECT_EQ(result.err, "");
-        // What normalize prints is itself a file the store accepts unchanged.
-        test::writeFile(copy, result.out);
-        EXPECT_EQ(run({"normalize", copy.string()}).out, result.out);
-    }
+    const fs::path copy = m_home.root() / "rules.json";
+    fs::copy_file(kData / "three-rules.json", copy);
+    ASSERT_TRUE(rules::RuleStore(copy).save());
+    const RunResult result = run({"normalize", (kData / "three-rules.json").string()});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, test::readFile(copy));
+    EXPECT_EQ(result.err, "");
 }
 
 TEST_F(OndrelctlTest, OutputThatCannotBeWrittenIsAFailure)

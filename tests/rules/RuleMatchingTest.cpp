@@ -33,9 +33,12 @@ const std::string kUrl = "https://docs.example.com/guide/intro?lang=en";
 
 TEST(FindMatchingRuleTest, RanksBySpecificityAcrossTheWholeLadder)
 {
-    // Listed weakest first, so list order never decides.
+    // Listed weakest first, so list order never decides; a disabled rule never matches.
+    Rule disabled = makeRule("disabled", "firefox-esr", kUrl, URLMatchMode::exact);
+    disabled.isEnabled = false;
     std::vector<Rule> rules = {
         makeRule("any app, no url", "*"),
+        makeRule("any app, exact url", "*", kUrl, URLMatchMode::exact),
         makeRule("app only", "firefox-esr"),
         makeRule("contains", "firefox-esr", "Guide", URLMatchMode::contains),
         makeRule("wildcard", "firefox-esr", "*example.com/guide*", URLMatchMode::wildcard),
@@ -43,10 +46,12 @@ TEST(FindMatchingRuleTest, RanksBySpecificityAcrossTheWholeLadder)
         makeRule("regex", "firefox-esr", "guide/\\w+", URLMatchMode::regex),
         makeRule("prefix", "firefox-esr", "https://docs.example.com/", URLMatchMode::prefix),
         makeRule("exact", "firefox-esr", kUrl, URLMatchMode::exact),
+        disabled,
     };
-    const std::vector<std::string> expectedOrder = {"exact",    "regex",          "prefix",
-                                                    "wildcard", "domain",         "contains",
-                                                    "app only", "any app, no url"};
+    const std::vector<std::string> expectedOrder = {
+        "exact",          "regex",    "prefix",   "wildcard",
+        "domain",         "contains", "app only", "any app, exact url",
+        "any app, no url"};
     // Remove the winner each time: the next one must follow the ladder (ties to the earlier).
     for (const std::string& expected : expectedOrder) {
         const auto found = findMatchingRule(rules, "firefox-esr", kUrl);
@@ -54,13 +59,6 @@ TEST(FindMatchingRuleTest, RanksBySpecificityAcrossTheWholeLadder)
         std::erase_if(rules, [&](const Rule& r) { return r.name == expected; });
     }
     EXPECT_FALSE(findMatchingRule(rules, "firefox-esr", kUrl));
-}
-
-TEST(FindMatchingRuleTest, SpecificApplicationBeatsAnyApplicationWithExactUrl)
-{
-    const std::vector<Rule> rules = {makeRule("exact url", "*", kUrl, URLMatchMode::exact),
-                                     makeRule("app", "chromium")};
-    EXPECT_EQ(nameOf(findMatchingRule(rules, "chromium", kUrl)), "app");
 }
 
 TEST(FindMatchingRuleTest, TieGoesToEarlierRuleWhateverTheOtherFields)
@@ -71,15 +69,6 @@ TEST(FindMatchingRuleTest, TieGoesToEarlierRuleWhateverTheOtherFields)
     second.createdAt = first.createdAt - std::chrono::hours(24 * 365);
     EXPECT_EQ(nameOf(findMatchingRule(std::vector{first, second}, "x", kUrl)), "first");
     EXPECT_EQ(nameOf(findMatchingRule(std::vector{second, first}, "x", kUrl)), "second");
-}
-
-TEST(FindMatchingRuleTest, DisabledRuleNeverMatches)
-{
-    Rule best = makeRule("disabled", "firefox-esr", kUrl, URLMatchMode::exact);
-    best.isEnabled = false;
-    const std::vector<Rule> rules = {best, makeRule("fallback", "*")};
-    EXPECT_EQ(nameOf(findMatchingRule(rules, "firefox-esr", kUrl)), "fallback");
-    EXPECT_FALSE(findMatchingRule(std::vector{best}, "firefox-esr", kUrl));
 }
 
 // Without a URL every rule with a pattern is skipped; an empty pattern is no URL condition.
@@ -99,12 +88,10 @@ TEST(FindMatchingRuleTest, WithoutUrlOnlyRulesWithoutPatternMatch)
 
 TEST(FindMatchingRuleTest, ApplicationIsComparedExactly)
 {
-    const std::vector<Rule> rules = {makeRule("calc", "org.gnome.Calculator"),
-                                     makeRule("unknown", "unknown")};
+    const std::vector<Rule> rules = {makeRule("calc", "org.gnome.Calculator")};
     EXPECT_EQ(nameOf(findMatchingRule(rules, "org.gnome.Calculator", std::nullopt)), "calc");
     EXPECT_FALSE(findMatchingRule(rules, "org.gnome.calculator", std::nullopt));
     EXPECT_FALSE(findMatchingRule(rules, "org.gnome", std::nullopt));
-    EXPECT_EQ(nameOf(findMatchingRule(rules, "unknown", std::nullopt)), "unknown");
     // Canonically equivalent identifiers are one application.
     const std::vector<Rule> accented = {makeRule("nfc", "org.caf\u00e9.App")};
     EXPECT_EQ(nameOf(findMatchingRule(accented, "org.cafe\u0301.App", std::nullopt)), "nfc");
@@ -201,9 +188,6 @@ INSTANTIATE_TEST_SUITE_P(
                             "https://github.com/x", false},
                     UrlCase{"question mark is one multibyte character", M::wildcard,
                             "https://a.com/caf?", "https://a.com/" + kCafeNfc, true},
-                    UrlCase{"negated bracket", M::wildcard, "https://[!ab].com", "https://b.com",
-                            false},
-                    UrlCase{"case", M::wildcard, "*GITHUB*", "https://github.com", false},
                     UrlCase{"leading dot is ordinary", M::wildcard, "*", ".hidden", true},
                     UrlCase{"url with NUL is never covered", M::wildcard, "https://a.com*",
                             std::string("https://a.com\0/x", 16), false}));
@@ -213,14 +197,12 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(UrlCase{"fragment at start", M::regex, "https?://", "https://a.com/x", true},
                     UrlCase{"anchored start fails", M::regex, "^a\\.com", "https://a.com/x", false},
                     UrlCase{"case-sensitive", M::regex, "A\\.COM", "https://a.com", false},
-                    UrlCase{"set difference", M::regex, "^[[a-z]--[aeiou]]+$", "bcdfg", true},
                     UrlCase{"unbalanced parenthesis", M::regex, "(github", "https://github.com",
                             false}));
 
 INSTANTIATE_TEST_SUITE_P(
     Domain, MatchesUrlTest,
     testing::Values(
-        UrlCase{"same host", M::domain, "example.com", "https://example.com/a?b#c", true},
         UrlCase{"subdomain", M::domain, "example.com", "https://a.b.example.com/", true},
         UrlCase{"other registered domain", M::domain, "example.com", "https://notexample.com/",
                 false},
@@ -231,8 +213,6 @@ INSTANTIATE_TEST_SUITE_P(
         UrlCase{"case-sensitive", M::domain, "Example.com", "https://example.com", false},
         UrlCase{"port, path and user ignored", M::domain, "example.com",
                 "ftp://me@example.com:21/x/y?z", true},
-        UrlCase{"host is percent-decoded", M::domain, "example.com", "https://ex%61mple.com/",
-                true},
         UrlCase{"decoded host under canonical equivalence", M::domain, kCafeNfc + ".fr",
                 "https://cafe%CC%81.fr/", true},
         UrlCase{"not a url", M::domain, "example.com", "example.com", false},

@@ -94,19 +94,9 @@ private Q_SLOTS:
         QCOMPARE(editor.app.ruleStore.rules()[0].bundleID, std::string("*"));
     }
 
-    void urlFilter_data()
-    {
-        QTest::addColumn<URLMatchMode>("mode");
-        QTest::addColumn<QString>("help");
-        QTest::newRow("domain") << URLMatchMode::domain
-                                << "Matches any URL on example.org and its subdomains";
-        QTest::newRow("regex") << URLMatchMode::regex << "Matches using regular expression";
-    }
-
     void urlFilter()
     {
-        QFETCH(URLMatchMode, mode);
-        QFETCH(QString, help);
+        const auto mode = URLMatchMode::prefix; // not the default, so choosing it shows
         EditorHarness editor(rules::Rule{});
         auto* pattern = editor.find<QLineEdit>("urlPatternField");
         auto* menu = editor.find<QComboBox>("matchModeMenu");
@@ -123,11 +113,10 @@ private Q_SLOTS:
         Q_EMIT menu->activated(int(mode));
         QCOMPARE(editor.editor->draft().urlMatchMode, mode);
         QCOMPARE(pattern->placeholderText(), RuleEditorView::patternPlaceholder(mode));
-        QVERIFY(pattern->placeholderText().startsWith(QStringLiteral("e.g. ")));
 
         QTest::keyClicks(pattern, "example.org");
         QVERIFY(helpLine->isVisible());
-        QCOMPARE(helpLine->text(), help);
+        QCOMPARE(helpLine->text(), "Matches URLs starting with: example.org");
 
         QTest::mouseClick(editor.find<QCheckBox>("requireUrlSwitch"), Qt::LeftButton);
         QVERIFY(!pattern->isVisible() && !menu->isVisible() && !helpLine->isVisible());
@@ -135,25 +124,14 @@ private Q_SLOTS:
         QCOMPARE(editor.editor->draft().urlMatchMode, mode);
     }
 
-    void characterCount_data()
+    void characterCountIsOfWhatTheUserSees()
     {
-        QTest::addColumn<QString>("content");
-        QTest::addColumn<QString>("count");
         // Man, zero-width joiner, woman, joiner, girl: five code points, eight UTF-16 units.
-        QTest::newRow("joined emoji") << "\U0001F468\u200D\U0001F469\u200D\U0001F467"
-                                      << "1 characters";
-        QTest::newRow("combining accent") << "e\u0301te"
-                                          << "3 characters";
-    }
-
-    void characterCount()
-    {
-        QFETCH(QString, content);
-        QFETCH(QString, count);
+        const QString family = QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467");
         EditorHarness editor(rules::Rule{});
-        editor.find<QPlainTextEdit>("contentEditor")->setPlainText(content);
-        QCOMPARE(editor.find<QLabel>("characterCount")->text(), count);
-        QCOMPARE(editor.editor->draft().content, content.toStdString());
+        editor.find<QPlainTextEdit>("contentEditor")->setPlainText(family);
+        QCOMPARE(editor.find<QLabel>("characterCount")->text(), "1 characters");
+        QCOMPARE(editor.editor->draft().content, family.toStdString());
     }
 };
 
