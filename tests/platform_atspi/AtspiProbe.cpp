@@ -2,11 +2,9 @@
 // desktop by hand:
 //   atspi_probe trust                      prints "trusted" or "untrusted"
 //   atspi_probe request-trust accept|decline   answers the consent alert, then prints trust
-//   atspi_probe url PID [APP-ID]           prints "url<TAB><url>" when a URL was read
 //   atspi_probe text-fields PID            prints "field<TAB><value>" for every text field
 //                                          of the application's focused window
 #include "platform/freedesktop/AtspiAccessibility.h"
-#include "platform/freedesktop/AtspiBrowserUrl.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11DisplayFacts.h"
 
@@ -20,15 +18,13 @@
 using ondrel::platform::AttributeValue;
 using ondrel::platform::ElementRef;
 using ondrel::platform::freedesktop::AtspiAccessibility;
-using ondrel::platform::freedesktop::AtspiBrowserUrl;
 namespace AXAttribute = ondrel::platform::AXAttribute;
 
 namespace {
 
 int usage()
 {
-    std::cerr << "usage: atspi_probe trust | request-trust accept|decline | url PID [APP-ID] | "
-                 "text-fields PID\n";
+    std::cerr << "usage: atspi_probe trust | request-trust accept|decline | text-fields PID\n";
     return 64;
 }
 
@@ -89,17 +85,6 @@ int main(int argc, char** argv)
         accessibility.requestTrust();
         std::cout << (accessibility.isProcessTrusted() ? "trusted" : "untrusted") << std::endl;
         return 0;
-    }
-    if (command == QLatin1String("url") && arguments.size() >= 3) {
-        AtspiBrowserUrl::Options urlOptions;
-        urlOptions.display = options.display;
-        AtspiBrowserUrl browserUrl(urlOptions);
-        const auto appId = arguments.size() > 3 ? arguments.at(3).toStdString() : std::string();
-        const auto url = browserUrl.currentURL(arguments.at(2).toLongLong(), appId);
-        if (url) {
-            std::cout << "url\t" << *url << std::endl;
-        }
-        return url ? 0 : 1;
     }
     if (command == QLatin1String("text-fields") && arguments.size() == 3) {
         AtspiAccessibility accessibility(nullptr, options);

@@ -35,27 +35,26 @@ inline FakeNode node(std::uint32_t role, const QString& roleName,
 
 inline FakeNode application(const QString& name)
 {
-    return node(AtspiRole::application, QStringLiteral("application"), {}, name);
+    return node(AtspiRole::application, "application", {}, name);
 }
 
 inline FakeNode window(const QString& title, std::initializer_list<int> states)
 {
-    return node(AtspiRole::frame, QStringLiteral("frame"), states, title);
+    return node(AtspiRole::frame, "frame", states, title);
 }
 
 inline FakeNode document(const QString& docUrl, const QString& uri, bool showing = true)
 {
     auto result =
-        node(AtspiRole::documentWeb, QStringLiteral("document web"),
+        node(AtspiRole::documentWeb, "document web",
              showing ? std::initializer_list<int>{AtspiState::showing, AtspiState::visible}
                      : std::initializer_list<int>{});
-    result.document =
-        QMap<QString, QString>{{QStringLiteral("MimeType"), QStringLiteral("text/html")}};
+    result.document = QMap<QString, QString>{{"MimeType", "text/html"}};
     if (!docUrl.isNull()) {
-        result.document->insert(QStringLiteral("DocURL"), docUrl);
+        result.document->insert("DocURL", docUrl);
     }
     if (!uri.isNull()) {
-        result.document->insert(QStringLiteral("URI"), uri);
+        result.document->insert("URI", uri);
     }
     return result;
 }
@@ -70,34 +69,24 @@ inline FakeNode textNode(std::uint32_t role, const QString& roleName, const QStr
 
 // Firefox: an older window behind the active one; in the active window the toolbar with the
 // address bar, a preloaded hidden new-tab page, then the page with an iframe.
-inline FakeTree firefox(const QString& pageUrl = QStringLiteral("https://example.org/page?q=1#top"))
+inline FakeTree firefox(const QString& pageUrl = "https://example.org/page?q=1#top")
 {
     FakeTree tree;
-    tree.add(QStringLiteral("root"), application(QStringLiteral("Firefox")));
-    tree.add(QStringLiteral("old"),
-             window(QStringLiteral("Old — Mozilla Firefox"), {AtspiState::showing}),
-             QStringLiteral("root"));
-    tree.add(QStringLiteral("oldPage"), document(QStringLiteral("https://old.example/"), {}),
-             QStringLiteral("old"));
+    tree.add("root", application("Firefox"));
+    tree.add("old", window("Old — Mozilla Firefox", {AtspiState::showing}), "root");
+    tree.add("oldPage", document("https://old.example/", {}), "old");
+    tree.add("window", window("Page — Mozilla Firefox", {AtspiState::active, AtspiState::showing}),
+             "root");
+    tree.add("toolbar", node(toolBarRole, "tool bar"), "window");
     tree.add(
-        QStringLiteral("window"),
-        window(QStringLiteral("Page — Mozilla Firefox"), {AtspiState::active, AtspiState::showing}),
-        QStringLiteral("root"));
-    tree.add(QStringLiteral("toolbar"), node(toolBarRole, QStringLiteral("tool bar")),
-             QStringLiteral("window"));
-    tree.add(QStringLiteral("addressBar"),
-             textNode(11, QStringLiteral("combo box"), QStringLiteral("example.org/page"),
-                      {AtspiState::showing, AtspiState::editable}),
-             QStringLiteral("toolbar"));
-    tree.add(QStringLiteral("panel"), node(panelRole, QStringLiteral("panel")),
-             QStringLiteral("window"));
-    tree.add(QStringLiteral("newTab"), document(QStringLiteral("about:newtab"), {}, false),
-             QStringLiteral("panel"));
-    tree.add(QStringLiteral("pane"), node(scrollPaneRole, QStringLiteral("scroll pane")),
-             QStringLiteral("panel"));
-    tree.add(QStringLiteral("page"), document(pageUrl, {}), QStringLiteral("pane"));
-    tree.add(QStringLiteral("iframe"), document(QStringLiteral("https://ads.example/"), {}),
-             QStringLiteral("page"));
+        "addressBar",
+        textNode(11, "combo box", "example.org/page", {AtspiState::showing, AtspiState::editable}),
+        "toolbar");
+    tree.add("panel", node(panelRole, "panel"), "window");
+    tree.add("newTab", document("about:newtab", {}, false), "panel");
+    tree.add("pane", node(scrollPaneRole, "scroll pane"), "panel");
+    tree.add("page", document(pageUrl, {}), "pane");
+    tree.add("iframe", document("https://ads.example/", {}), "page");
     return tree;
 }
 
@@ -105,18 +94,15 @@ inline FakeTree firefox(const QString& pageUrl = QStringLiteral("https://example
 inline FakeTree chromium(const std::vector<std::pair<QString, QString>>& windows)
 {
     FakeTree tree;
-    tree.add(QStringLiteral("root"), application(QStringLiteral("Chromium")));
+    tree.add("root", application("Chromium"));
     int index = 0;
     for (const auto& [title, uri] : windows) {
         const auto id = QStringLiteral("window%1").arg(index);
         const auto helper = QStringLiteral("helper%1").arg(index++);
-        tree.add(id, window(title, {AtspiState::showing, AtspiState::visible}),
-                 QStringLiteral("root"));
-        tree.add(id + QStringLiteral("Page"), document(QStringLiteral(""), uri), id);
-        tree.add(helper, window({}, {AtspiState::showing, AtspiState::visible}),
-                 QStringLiteral("root"));
-        tree.add(helper + QStringLiteral("Page"), document({}, QStringLiteral("about:blank")),
-                 helper);
+        tree.add(id, window(title, {AtspiState::showing, AtspiState::visible}), "root");
+        tree.add(id + "Page", document(QStringLiteral(""), uri), id);
+        tree.add(helper, window({}, {AtspiState::showing, AtspiState::visible}), "root");
+        tree.add(helper + "Page", document({}, "about:blank"), helper);
     }
     return tree;
 }

@@ -7,7 +7,7 @@
 namespace ondrel::platform::freedesktop {
 namespace {
 
-TEST(KeyCodeMap, EveryMappedKeyHasItsOwnPositionAndMapsBack)
+TEST(KeyCodeMap, EveryMappedKeyHasItsOwnPositionAndMapsBackTheOthersNone)
 {
     std::set<std::uint16_t> positions;
     for (std::uint32_t mac = 0; mac < 256; ++mac) {
@@ -26,10 +26,7 @@ TEST(KeyCodeMap, EveryMappedKeyHasItsOwnPositionAndMapsBack)
         EXPECT_EQ(KeyCodeMap::xKeycodeForMac(mac), evdev + 8);
         EXPECT_EQ(KeyCodeMap::macForXKeycode(evdev + 8), mac);
     }
-}
-
-TEST(KeyCodeMap, KeysWithoutCounterpartHaveNone)
-{
+    // Keys without a counterpart, and codes out of range.
     EXPECT_EQ(KeyCodeMap::evdevForMac(0x3F), std::nullopt); // fn
     EXPECT_EQ(KeyCodeMap::evdevForMac(0x34), std::nullopt); // unused code
     EXPECT_EQ(KeyCodeMap::xKeycodeForMac(100000), std::nullopt);

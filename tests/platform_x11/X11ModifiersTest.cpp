@@ -46,24 +46,17 @@ KeyBitmap keysDown(const std::vector<std::uint8_t>& keycodes)
     return bits;
 }
 
-TEST(ModifierRoles, FoundInTheDefaultXorgMap)
-{
-    const auto roles = modifierRoles(kXorgMap, xorgSyms);
-    EXPECT_EQ(roles, (ModifierRoles{XModifier::mod4, XModifier::mod1, XModifier::mod2, 0}));
-}
-
 TEST(ModifierRoles, FollowTheMapWhenSuperAndNumLockMove)
 {
+    EXPECT_EQ(modifierRoles(kXorgMap, xorgSyms),
+              (ModifierRoles{XModifier::mod4, XModifier::mod1, XModifier::mod2, 0}));
     ModifierMap map = kXorgMap;
     map[3] = {133};     // Mod1 now holds Super
     map[4] = {64, 108}; // Mod2 holds Alt
     map[5] = {77, 78};  // Mod3 holds Num_Lock and Scroll_Lock
     map[6] = {};
-    const auto roles = modifierRoles(map, xorgSyms);
-    EXPECT_EQ(roles.super, XModifier::mod1);
-    EXPECT_EQ(roles.alt, XModifier::mod2);
-    EXPECT_EQ(roles.numLock, 0x20);
-    EXPECT_EQ(roles.scrollLock, 0x20);
+    EXPECT_EQ(modifierRoles(map, xorgSyms),
+              (ModifierRoles{XModifier::mod1, XModifier::mod2, 0x20, 0x20}));
 }
 
 TEST(CarbonToX, ConvertsBothWaysAndFnHasNoXCounterpart)
@@ -125,22 +118,27 @@ TEST(HeldModifiers, AreEveryHeldModifierKeyButLocks)
         EXPECT_EQ(heldModifierKeycodes(keysDown(down), kXorgMap, roles), released);
 }
 
-TEST(PasteKeySequence, ReleasesHeldKeysAroundControlShiftV)
+TEST(PasteKeySequence, ReleasesHeldKeysAroundThePasteAndAHeldVFirst)
 {
     // Shift is held by the user and is also part of the terminal paste keystroke.
-    const std::vector<FakeKey> expected{
-        {false, 50}, {false, 133}, {true, 37},  {true, 50},  {true, 55},
-        {false, 55}, {false, 50},  {false, 37}, {true, 133}, {true, 50},
-    };
-    EXPECT_EQ(pasteKeySequence({50, 133}, {37, 50}, 55), expected);
-}
-
-TEST(PasteKeySequence, ReleasesAHeldVFirstAndLeavesItUp)
-{
-    const std::vector<FakeKey> expected{
-        {false, 55}, {false, 133}, {true, 37}, {true, 55}, {false, 55}, {false, 37}, {true, 133},
-    };
-    EXPECT_EQ(pasteKeySequence({133}, {37}, 55, true), expected);
+    EXPECT_EQ(pasteKeySequence({50, 133}, {37, 50}, 55), (std::vector<FakeKey>{{false, 50},
+                                                                               {false, 133},
+                                                                               {true, 37},
+                                                                               {true, 50},
+                                                                               {true, 55},
+                                                                               {false, 55},
+                                                                               {false, 50},
+                                                                               {false, 37},
+                                                                               {true, 133},
+                                                                               {true, 50}}));
+    // The server drops a press of a key already down; V is left up afterwards.
+    EXPECT_EQ(pasteKeySequence({133}, {37}, 55, true), (std::vector<FakeKey>{{false, 55},
+                                                                             {false, 133},
+                                                                             {true, 37},
+                                                                             {true, 55},
+                                                                             {false, 55},
+                                                                             {false, 37},
+                                                                             {true, 133}}));
 }
 
 } // namespace

@@ -30,4 +30,10 @@ unsigned permissions(const std::filesystem::path& path)
                                  std::filesystem::perms::mask);
 }
 
+std::vector<std::byte> bytes(std::string_view text)
+{
+    const auto* data = reinterpret_cast<const std::byte*>(text.data());
+    return {data, data + text.size()};
+}
+
 } // namespace ondrel::test

@@ -81,6 +81,12 @@ private:
     Concrete m_service;
 };
 
+template <typename Service, typename Concrete>
+ContractBackend<ServiceHarness<Service>> plain(std::string name)
+{
+    return backend<ServiceHarness<Service>, PlainHarness<Service, Concrete>>(std::move(name));
+}
+
 class LoginItemContract : public ContractTest<ServiceHarness<platform::LoginItem>>
 {};
 class NotificationCenterContract : public ContractTest<ServiceHarness<platform::NotificationCenter>>

@@ -1,4 +1,5 @@
 #include "Contracts.h"
+#include "TestFiles.h"
 
 namespace ondrel::test {
 namespace {
@@ -8,12 +9,6 @@ using namespace platform;
 constexpr std::uint32_t kV = 9;
 constexpr std::uint32_t kCommandShift = CarbonModifier::command | CarbonModifier::shift;
 constexpr HotKeyID kId{0x48544B59, 1}; // "HTKY"
-
-std::vector<std::byte> bytes(std::string_view text)
-{
-    const auto* data = reinterpret_cast<const std::byte*>(text.data());
-    return {data, data + text.size()};
-}
 
 TEST_P(DesktopContract, ACombinationHeldElsewhereIsTakenAndOursFiresOncePerPress)
 {

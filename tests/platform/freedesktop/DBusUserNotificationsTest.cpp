@@ -53,6 +53,7 @@ public:
 
     void releaseReplies(QDBusConnection& connection)
     {
+        holdReplies = false;
         for (const auto& reply : m_held) {
             connection.send(reply);
         }
@@ -73,7 +74,7 @@ class DBusUserNotificationsTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty()) {
+        if (QStandardPaths::findExecutable("dbus-daemon").isEmpty()) {
             GTEST_SKIP() << "dbus-daemon is not installed";
         }
         ASSERT_FALSE(m_bus.address().isEmpty());
@@ -81,85 +82,58 @@ protected:
 
     void TearDown() override
     {
-        for (const auto& name : m_connections) {
-            QDBusConnection::disconnectFromBus(name);
-        }
+        QDBusConnection::disconnectFromBus("client");
+        QDBusConnection::disconnectFromBus("server");
     }
 
     QDBusConnection connect(const QString& name)
     {
-        m_connections.push_back(name);
         return QDBusConnection::connectToBus(m_bus.address(), name);
-    }
-
-    // Puts the fake server on the bus.
-    QDBusConnection serve(FakeNotificationServer& server)
-    {
-        QDBusConnection connection = connect(QStringLiteral("notification-server"));
-        EXPECT_TRUE(connection.registerService(QStringLiteral("org.freedesktop.Notifications")));
-        EXPECT_TRUE(connection.registerVirtualObject(
-            QStringLiteral("/org/freedesktop/Notifications"), &server));
-        return connection;
     }
 
 private:
     PrivateBus m_bus;
-    std::vector<QString> m_connections;
 };
 
+// The server's id of a notification is known only once it answered: deliveries meanwhile
+// become one replacement with the newest content. Other identifiers do not wait.
 TEST_F(DBusUserNotificationsTest, ReplacesTheEarlierNotificationWithTheSameIdentifier)
 {
     FakeNotificationServer server;
-    serve(server);
-    DBusUserNotifications notifications(connect(QStringLiteral("client")));
+    server.holdReplies = true;
+    QDBusConnection serverConnection = connect("server");
+    ASSERT_TRUE(serverConnection.registerService("org.freedesktop.Notifications"));
+    ASSERT_TRUE(serverConnection.registerVirtualObject("/org/freedesktop/Notifications", &server));
+    DBusUserNotifications notifications(connect("client"));
 
     notifications.deliver("accessibility-required", "Ondrel needs Accessibility access", "one");
-    ASSERT_TRUE(processEventsUntil([&] { return server.calls.size() == 1; }));
-    // Let the reply (the server's id) arrive before the next delivery.
-    processEventsFor(100ms);
-    notifications.deliver("accessibility-required", "Ondrel needs Accessibility access", "two");
-    ASSERT_TRUE(processEventsUntil([&] { return server.calls.size() == 2; }));
-    processEventsFor(100ms);
     notifications.deliver("other", "T", "B");
-    ASSERT_TRUE(processEventsUntil([&] { return server.calls.size() == 3; }));
-
-    const auto& first = server.calls[0];
-    EXPECT_EQ(first.replacesId, 0u);
-    EXPECT_EQ(first.summary, "Ondrel needs Accessibility access");
-    EXPECT_EQ(first.body, "one");
-    EXPECT_EQ(server.calls[1].replacesId, 1u);
-    EXPECT_EQ(server.calls[1].body, "two");
-    EXPECT_EQ(server.calls[2].replacesId, 0u);
-}
-
-TEST_F(DBusUserNotificationsTest, DeliveriesWhileTheServerThinksBecomeOneReplacement)
-{
-    FakeNotificationServer server;
-    server.holdReplies = true;
-    QDBusConnection serverConnection = serve(server);
-    DBusUserNotifications notifications(connect(QStringLiteral("client")));
-
-    notifications.deliver("id", "T", "first");
-    ASSERT_TRUE(processEventsUntil([&] { return server.calls.size() == 1; }));
-    notifications.deliver("id", "T", "second");
-    notifications.deliver("id", "T", "third");
-    processEventsFor(100ms);
-    EXPECT_EQ(server.calls.size(), 1u);
-
-    server.holdReplies = false;
-    server.releaseReplies(serverConnection);
     ASSERT_TRUE(processEventsUntil([&] { return server.calls.size() == 2; }));
-    EXPECT_EQ(server.calls[1].body, "third");
-    EXPECT_EQ(server.calls[1].replacesId, 1u);
+    notifications.deliver("accessibility-required", "T", "two");
+    notifications.deliver("accessibility-required", "T", "three");
     processEventsFor(100ms);
     EXPECT_EQ(server.calls.size(), 2u);
+
+    server.releaseReplies(serverConnection);
+    ASSERT_TRUE(processEventsUntil([&] { return server.calls.size() == 3; }));
+    processEventsFor(100ms);
+    notifications.deliver("accessibility-required", "T", "four");
+    ASSERT_TRUE(processEventsUntil([&] { return server.calls.size() == 4; }));
+
+    EXPECT_EQ(server.calls[0].replacesId, 0u);
+    EXPECT_EQ(server.calls[0].summary, "Ondrel needs Accessibility access");
+    EXPECT_EQ(server.calls[0].body, "one");
+    EXPECT_EQ(server.calls[1].replacesId, 0u);
+    EXPECT_EQ(server.calls[2].body, "three");
+    EXPECT_EQ(server.calls[2].replacesId, 1u);
+    EXPECT_EQ(server.calls[3].replacesId, 1u);
 }
 
 TEST_F(DBusUserNotificationsTest, WithoutAServerOrABusLogsOnceAndCarriesOn)
 {
     QtLogCapture log;
     {
-        DBusUserNotifications notifications(connect(QStringLiteral("client")));
+        DBusUserNotifications notifications(connect("client"));
         notifications.deliver("id", "T", "1");
         ASSERT_TRUE(processEventsUntil([&] { return log.lines().size() == 1; }));
         notifications.deliver("id", "T", "2");
@@ -169,7 +143,7 @@ TEST_F(DBusUserNotificationsTest, WithoutAServerOrABusLogsOnceAndCarriesOn)
     EXPECT_EQ(log.lines().size(), 1);
 
     DBusUserNotifications nowhere(
-        QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), "nowhere"));
+        QDBusConnection::connectToBus("unix:path=/nonexistent/bus", "nowhere"));
     nowhere.deliver("id", "T", "1");
     nowhere.deliver("id", "T", "2");
     EXPECT_EQ(log.lines().size(), 2);

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <cstring>
+#include <sstream>
 
 using namespace ondrel::platform;
 
@@ -11,7 +12,7 @@ namespace {
 struct SessionCase
 {
     const char* name;
-    std::map<std::string, std::string> environment;
+    std::string environment; // "NAME=value NAME=value"
     SessionKind kind;
     const char* desktop;
     bool available;
@@ -25,9 +26,13 @@ TEST_P(SessionDetection, ClassifiesTheSession)
 {
     const auto& entry = GetParam();
     const auto session = detectSession(
-        [&](const char* name) {
-            const auto found = entry.environment.find(name);
-            return found == entry.environment.end() ? std::nullopt : std::optional(found->second);
+        [&](const char* name) -> std::optional<std::string> {
+            std::istringstream words(entry.environment);
+            for (std::string word; words >> word;) {
+                if (word.starts_with(std::string(name) + '='))
+                    return word.substr(std::strlen(name) + 1);
+            }
+            return std::nullopt;
         },
         true);
     EXPECT_EQ(session.kind, entry.kind);
@@ -43,45 +48,20 @@ TEST_P(SessionDetection, ClassifiesTheSession)
 INSTANTIATE_TEST_SUITE_P(
     Environments, SessionDetection,
     testing::Values(
-        SessionCase{
-            "x11", {{"DISPLAY", ":0"}, {"XDG_SESSION_TYPE", "x11"}}, SessionKind::x11, "", true},
+        SessionCase{"x11", "DISPLAY=:0 XDG_SESSION_TYPE=x11", SessionKind::x11, "", true},
         // A stale session type without a compositor to connect to is not Wayland.
-        SessionCase{"staleType",
-                    {{"DISPLAY", ":0"}, {"XDG_SESSION_TYPE", "wayland"}},
-                    SessionKind::x11,
-                    "",
-                    true},
-        SessionCase{
-            "sway",
-            {{"WAYLAND_DISPLAY", "wayland-1"}, {"SWAYSOCK", "/run/sway.sock"}, {"DISPLAY", ":0"}},
-            SessionKind::sway,
-            "sway",
-            true},
-        SessionCase{"swayWithoutSocket",
-                    {{"WAYLAND_DISPLAY", "wayland-1"}, {"XDG_CURRENT_DESKTOP", "sway"}},
-                    SessionKind::sway,
-                    "sway",
-                    false,
-                    "SWAYSOCK"},
+        SessionCase{"staleType", "DISPLAY=:0 XDG_SESSION_TYPE=wayland", SessionKind::x11, "", true},
+        SessionCase{"sway", "WAYLAND_DISPLAY=wayland-1 SWAYSOCK=/run/sway.sock DISPLAY=:0",
+                    SessionKind::sway, "sway", true},
+        SessionCase{"swayWithoutSocket", "WAYLAND_DISPLAY=wayland-1 XDG_CURRENT_DESKTOP=sway",
+                    SessionKind::sway, "sway", false, "SWAYSOCK"},
         SessionCase{"gnome",
-                    {{"WAYLAND_DISPLAY", "wayland-0"},
-                     {"XDG_CURRENT_DESKTOP", "ubuntu:GNOME"},
-                     {"DISPLAY", ":0"}},
-                    SessionKind::otherWayland,
-                    "GNOME",
-                    false,
-                    "GNOME on Xorg"},
-        SessionCase{"kde",
-                    {{"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_SESSION_DESKTOP", "KDE"}},
-                    SessionKind::otherWayland,
-                    "KDE",
-                    false},
-        SessionCase{"named",
-                    {{"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_CURRENT_DESKTOP", "Hyprland"}},
-                    SessionKind::otherWayland,
-                    "Hyprland",
-                    false,
-                    "(Hyprland)"}),
+                    "WAYLAND_DISPLAY=wayland-0 XDG_CURRENT_DESKTOP=ubuntu:GNOME DISPLAY=:0",
+                    SessionKind::otherWayland, "GNOME", false, "GNOME on Xorg"},
+        SessionCase{"kde", "WAYLAND_DISPLAY=wayland-0 XDG_SESSION_DESKTOP=KDE",
+                    SessionKind::otherWayland, "KDE", false},
+        SessionCase{"named", "WAYLAND_DISPLAY=wayland-0 XDG_CURRENT_DESKTOP=Hyprland",
+                    SessionKind::otherWayland, "Hyprland", false, "(Hyprland)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
