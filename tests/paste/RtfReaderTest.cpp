@@ -16,11 +16,6 @@ struct RtfCase
     std::optional<std::string> text;
 };
 
-void PrintTo(const RtfCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
 class RtfReaderTable : public testing::TestWithParam<RtfCase>
 {};
 
@@ -113,11 +108,6 @@ struct HtmlCase
     std::string rtf;
     std::optional<std::string> html;
 };
-
-void PrintTo(const HtmlCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
 
 class RtfHtmlTable : public testing::TestWithParam<HtmlCase>
 {};

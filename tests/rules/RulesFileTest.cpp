@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include <chrono>
+#include <regex>
 #include <string>
 
 using namespace ondrel::rules;
@@ -181,18 +182,11 @@ TEST(RulesFileReader, IgnoresUnknownKeysAndLowerCaseIdsAndWritesTheCanonicalForm
     EXPECT_EQ(RulesFile::encode(storage.rules), fixtureText);
 }
 
-std::string replaceAll(std::string text, std::string_view from, std::string_view to)
-{
-    for (auto pos = text.find(from); pos != std::string::npos;
-         pos = text.find(from, pos + to.size()))
-        text.replace(pos, from.size(), to);
-    return text;
-}
-
 TEST(RulesFileReader, ReadsTabsCrLfAndAByteOrderMarkLikeTheWritersOwnLayout)
 {
     for (const std::string& text :
-         {replaceAll(replaceAll(std::string(fixtureText), "  ", "\t"), "\n", "\r\n"),
+         {std::regex_replace(std::regex_replace(std::string(fixtureText), std::regex("  "), "\t"),
+                             std::regex("\n"), "\r\n"),
           "\xEF\xBB\xBF" + std::string(fixtureText)})
         EXPECT_EQ(decodeOk(text).rules, fixtureRules());
 }
