@@ -31,14 +31,6 @@ AtspiBrowserUrl::Options optionsFor(const QString& address,
     return options;
 }
 
-FakeAtspiDesktop::Options servicesOptions(bool launcher, bool registry)
-{
-    FakeAtspiDesktop::Options options;
-    options.launcher = launcher;
-    options.registry = registry;
-    return options;
-}
-
 std::optional<std::string> urlOn(FakeAtspiDesktop& desktop,
                                  std::optional<std::string> activeTitle = std::nullopt)
 {
@@ -185,14 +177,14 @@ TEST(AtspiBrowserUrl, AMisbehavingBrowserDegradesWithoutHarm)
 // Without the launcher the bus address comes from AT_SPI_BUS_ADDRESS, or there is no URL.
 TEST(AtspiBrowserUrl, NoUrlWithoutTheAccessibilityServices)
 {
-    FakeAtspiDesktop withoutRegistry(servicesOptions(true, false));
+    FakeAtspiDesktop withoutRegistry({.registry = false});
     withoutRegistry.addApplication(trees::firefox());
     EXPECT_EQ(urlOn(withoutRegistry), std::nullopt);
 
     AtspiBrowserUrl noBus(optionsFor("unix:path=/nonexistent/ondrel-test-bus"));
     EXPECT_EQ(noBus.currentURL(ownPid(), "firefox"), std::nullopt);
 
-    FakeAtspiDesktop withoutLauncher(servicesOptions(false, true));
+    FakeAtspiDesktop withoutLauncher({.launcher = false});
     withoutLauncher.addApplication(trees::firefox());
     EXPECT_EQ(urlOn(withoutLauncher), std::nullopt);
     ::setenv("AT_SPI_BUS_ADDRESS", withoutLauncher.address().toLocal8Bit().constData(), 1);

@@ -183,8 +183,6 @@ FakeAtspiDesktop::answerApplication(std::size_t index, const QDBusMessage& messa
     return message.createErrorReply(QDBusError::UnknownMethod, member);
 }
 
-FakeAtspiDesktop::FakeAtspiDesktop() : FakeAtspiDesktop(Options{}) {}
-
 FakeAtspiDesktop::FakeAtspiDesktop(Options options) : m_options(options), m_enabled(options.enabled)
 {
     static const bool registered = [] {
@@ -199,14 +197,13 @@ FakeAtspiDesktop::FakeAtspiDesktop(Options options) : m_options(options), m_enab
     auto connection = QDBusConnection::connectToBus(address(), m_desktopConnection);
     m_desktopObject = std::make_unique<FakeServiceObject>(*this, std::nullopt);
     // Registered before the move, so what QtDBus attaches to the object moves along.
-    connection.registerVirtualObject(QStringLiteral("/"), m_desktopObject.get(),
-                                     QDBusConnection::SubPath);
+    connection.registerVirtualObject("/", m_desktopObject.get(), QDBusConnection::SubPath);
     m_desktopObject->moveToThread(&m_thread);
     if (m_options.launcher) {
-        connection.registerService(QStringLiteral("org.a11y.Bus"));
+        connection.registerService("org.a11y.Bus");
     }
     if (m_options.registry) {
-        connection.registerService(QStringLiteral("org.a11y.atspi.Registry"));
+        connection.registerService("org.a11y.atspi.Registry");
     }
 }
 
@@ -215,11 +212,10 @@ FakeAtspiDesktop::~FakeAtspiDesktop()
     // QtDBus closes a connection later, on its own thread, and then still touches the objects
     // registered on it; unregistering first keeps that from reaching the objects freed below.
     for (const auto& application : m_applications) {
-        QDBusConnection(application->connectionName)
-            .unregisterObject(QStringLiteral("/org/a11y/atspi/accessible"));
+        QDBusConnection(application->connectionName).unregisterObject("/org/a11y/atspi/accessible");
         QDBusConnection::disconnectFromBus(application->connectionName);
     }
-    QDBusConnection(m_desktopConnection).unregisterObject(QStringLiteral("/"));
+    QDBusConnection(m_desktopConnection).unregisterObject("/");
     QDBusConnection::disconnectFromBus(m_desktopConnection);
     m_thread.quit();
     m_thread.wait();
@@ -233,8 +229,8 @@ void FakeAtspiDesktop::addApplication(FakeTree tree)
     auto connection = QDBusConnection::connectToBus(address(), application->connectionName);
     application->service = connection.baseService();
     application->object = std::make_unique<FakeServiceObject>(*this, m_applications.size());
-    connection.registerVirtualObject(QStringLiteral("/org/a11y/atspi/accessible"),
-                                     application->object.get(), QDBusConnection::SubPath);
+    connection.registerVirtualObject("/org/a11y/atspi/accessible", application->object.get(),
+                                     QDBusConnection::SubPath);
     application->object->moveToThread(&m_thread);
     QMutexLocker lock(&m_mutex);
     m_registryServices.push_back(application->service);
@@ -244,19 +240,13 @@ void FakeAtspiDesktop::addApplication(FakeTree tree)
 void FakeAtspiDesktop::addVanishedApplication()
 {
     QMutexLocker lock(&m_mutex);
-    m_registryServices.push_back(QStringLiteral(":1.99999"));
+    m_registryServices.push_back(":1.99999");
 }
 
 void FakeAtspiDesktop::update(std::size_t application, const std::function<void(FakeTree&)>& change)
 {
     QMutexLocker lock(&m_mutex);
     change(m_applications.at(application)->tree);
-}
-
-bool FakeAtspiDesktop::enabled() const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_enabled;
 }
 
 int FakeAtspiDesktop::enableRequests() const

@@ -67,8 +67,7 @@ public:
         bool enabled = true;  // the initial IsEnabled
     };
 
-    FakeAtspiDesktop();
-    explicit FakeAtspiDesktop(Options options);
+    explicit FakeAtspiDesktop(Options options = {true, true, true});
     ~FakeAtspiDesktop();
     FakeAtspiDesktop(const FakeAtspiDesktop&) = delete;
     FakeAtspiDesktop& operator=(const FakeAtspiDesktop&) = delete;
@@ -83,7 +82,6 @@ public:
     /// Changes an application's tree while it runs.
     void update(std::size_t application, const std::function<void(FakeTree&)>& change);
 
-    bool enabled() const;
     int enableRequests() const;
     /// How often an application was sent this method ("<node id>.<method>", any interface).
     int calls(std::size_t application, const QString& method) const;

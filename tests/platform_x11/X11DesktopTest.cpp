@@ -16,9 +16,7 @@
 #include "platform/x11/X11Workspace.h"
 
 #include <QCryptographicHash>
-#include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -92,15 +90,19 @@ QByteArray readClipboard(const QString& target)
     return run("xclip", {"-o", "-selection", "clipboard", "-t", target}).output;
 }
 
-// A program running for the length of a test.
+// A program running for the length of a test, given its input whole.
 class Background
 {
 public:
-    Background(const QString& program, const QStringList& arguments)
+    Background(const QString& program, const QStringList& arguments, const QByteArray& input = {})
     {
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start(program, arguments);
         m_process.waitForStarted(5000);
+        m_process.write(input);
+        while (m_process.bytesToWrite() > 0 && m_process.waitForBytesWritten(5000)) {
+        }
+        m_process.closeWriteChannel();
     }
     ~Background()
     {
@@ -112,24 +114,15 @@ private:
     QProcess m_process;
 };
 
-QString writeTemporary(const QTemporaryDir& directory, const QString& name, const QByteArray& data)
-{
-    const auto path = directory.filePath(name);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(data);
-    return path;
-}
-
-// Puts a file on the clipboard with xclip, which then owns it until someone else does.
-std::unique_ptr<Background> xclipOwning(const QString& file, const QString& type = {})
+// Puts data on the clipboard with xclip, which then owns it until someone else does.
+std::unique_ptr<Background> xclipOwning(const QByteArray& data, const QString& type = {})
 {
     // -quiet keeps xclip in the foreground: without it xclip forks, and the child would go on
     // owning the clipboard into the next test after this process is gone.
-    QStringList arguments{"-quiet", "-selection", "clipboard", "-i", file};
+    QStringList arguments{"-quiet", "-selection", "clipboard", "-i"};
     if (!type.isEmpty())
         arguments << "-t" << type;
-    auto owner = std::make_unique<Background>("xclip", arguments);
+    auto owner = std::make_unique<Background>("xclip", arguments, data);
     X11Pasteboard probe(g_connection);
     processEventsUntil([&] { return !probe.items().empty(); }, 5s);
     return owner;
@@ -161,8 +154,7 @@ public:
     }
     void copyElsewhere(const std::string& text) override
     {
-        m_copier =
-            xclipOwning(writeTemporary(m_directory, "copied", QByteArray::fromStdString(text)));
+        m_copier = xclipOwning(QByteArray::fromStdString(text));
     }
     void hold(std::uint32_t modifiers) override
     {
@@ -218,7 +210,6 @@ private:
         return names;
     }
 
-    QTemporaryDir m_directory;
     X11Workspace m_workspace{g_connection};
     X11Pasteboard m_pasteboard{g_connection};
     X11KeyboardEvents m_keyboard{g_connection};
@@ -236,15 +227,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(test::backend<test::DesktopHarness, X11DesktopHarness>("X11")),
     test::BackendName{});
 
-class X11Desktop : public testing::Test
-{
-protected:
-    QTemporaryDir m_directory;
-};
-
 // --- workspace -------------------------------------------------------------------------
 
-TEST_F(X11Desktop, NoActiveWindowMeansNoFrontmostApplication)
+TEST(X11Desktop, NoActiveWindowMeansNoFrontmostApplication)
 {
     X11Workspace workspace(g_connection);
     // No program of ours had a window yet; openbox then activates nothing. (Once one closes,
@@ -256,13 +241,13 @@ TEST_F(X11Desktop, NoActiveWindowMeansNoFrontmostApplication)
 
 // --- clipboard -------------------------------------------------------------------------
 
-TEST_F(X11Desktop, LargeImageRoundTripsByteExactInPieces)
+TEST(X11Desktop, LargeImageRoundTripsByteExactInPieces)
 {
     QByteArray image("\x89PNG\r\n\x1A\n", 8);
     image.resize(5 * 1024 * 1024);
     for (qsizetype i = 8; i < image.size(); ++i)
         image[i] = static_cast<char>(i * 7919 % 251); // a period no piece size is a multiple of
-    auto owner = xclipOwning(writeTemporary(m_directory, "image.png", image), "image/png");
+    auto owner = xclipOwning(image, "image/png");
     X11Pasteboard pasteboard(g_connection);
     const auto snapshot = pasteboard.items();
     ASSERT_EQ(snapshot.size(), 1u);
@@ -275,7 +260,7 @@ TEST_F(X11Desktop, LargeImageRoundTripsByteExactInPieces)
     EXPECT_EQ(md5(readClipboard("image/png")), md5(image));
 }
 
-TEST_F(X11Desktop, WrittenTextIsServedUnderTheTextTargetsToAnyReader)
+TEST(X11Desktop, WrittenTextIsServedUnderTheTextTargetsToAnyReader)
 {
     X11Pasteboard pasteboard(g_connection);
     ASSERT_TRUE(pasteboard.writeItem({{"text/rtf", bytes("{\\rtf1 caf\\'e9}")},
@@ -412,7 +397,7 @@ struct StallCase
     PasteboardRead read;
 };
 
-class StallingOwners : public X11Desktop, public testing::WithParamInterface<StallCase>
+class StallingOwners : public testing::TestWithParam<StallCase>
 {};
 
 TEST_P(StallingOwners, AreWaitedForOnceUntilTheClipboardChangesHands)
@@ -446,7 +431,7 @@ INSTANTIATE_TEST_SUITE_P(Owners, StallingOwners,
                                          StallCase{"stopsMidway", 2, PasteboardRead::interrupted}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(X11Desktop, MultipleConvertsEachPairAndRefusesUnknownTargets)
+TEST(X11Desktop, MultipleConvertsEachPairAndRefusesUnknownTargets)
 {
     X11Pasteboard pasteboard(g_connection);
     ASSERT_TRUE(pasteboard.writeItem({{"text/plain;charset=utf-8", bytes("multi")}}));
@@ -476,7 +461,7 @@ TEST_F(X11Desktop, MultipleConvertsEachPairAndRefusesUnknownTargets)
               (std::vector<std::uint32_t>{pairs[0], first, pairs[2], XCB_ATOM_NONE}));
 }
 
-TEST_F(X11Desktop, OurClipboardIsHandedToAClipboardManagerWhenWeGoAway)
+TEST(X11Desktop, OurClipboardIsHandedToAClipboardManagerWhenWeGoAway)
 {
     // A clipboard manager after the freedesktop convention: asked to save the clipboard
     // (SAVE_TARGETS), it reads the text from the owner and keeps it.
@@ -547,7 +532,7 @@ public:
     std::vector<KeyEventKind> kinds;
 };
 
-TEST_F(X11Desktop, WithNumLockOnOrTheKeyRepeatingAPressIsStillOnePress)
+TEST(X11Desktop, WithNumLockOnOrTheKeyRepeatingAPressIsStillOnePress)
 {
     X11Hotkeys hotkeys(g_connection);
     HotkeyPresses presses(hotkeys);
@@ -564,7 +549,7 @@ TEST_F(X11Desktop, WithNumLockOnOrTheKeyRepeatingAPressIsStillOnePress)
 
 // Raw input of every keyboard and pointer tells when the hotkey's modifiers are held; what the
 // press is meant for is read then. Anything else pressed meanwhile ends it.
-TEST_F(X11Desktop, HoldingTheHotkeysModifiersArmsItAndAnythingElseEndsThat)
+TEST(X11Desktop, HoldingTheHotkeysModifiersArmsItAndAnythingElseEndsThat)
 {
     X11Hotkeys hotkeys(g_connection);
     HotkeyPresses presses(hotkeys);
@@ -594,7 +579,7 @@ TEST_F(X11Desktop, HoldingTheHotkeysModifiersArmsItAndAnythingElseEndsThat)
     EXPECT_TRUE(cameTo({true, false, true, false, true, false}));
 }
 
-TEST_F(X11Desktop, AfterALayoutChangeKeysKeepTheirPositionsAndTheHotkeyKeepsWorking)
+TEST(X11Desktop, AfterALayoutChangeKeysKeepTheirPositionsAndTheHotkeyKeepsWorking)
 {
     X11Hotkeys hotkeys(g_connection);
     X11KeyboardLayout layout(g_connection);
@@ -628,7 +613,7 @@ TEST_F(X11Desktop, AfterALayoutChangeKeysKeepTheirPositionsAndTheHotkeyKeepsWork
 
 // What the application does on a press: put the text up and type Ctrl+V, with the user's
 // Super+Shift+V still held down (the server drops a press of a key that is already down).
-TEST_F(X11Desktop, AHotkeyPressCanPasteIntoTheFocusedWindowWhileTheKeysAreStillDown)
+TEST(X11Desktop, AHotkeyPressCanPasteIntoTheFocusedWindowWhileTheKeysAreStillDown)
 {
     X11DesktopHarness desktop;
     desktop.openTarget();
@@ -644,7 +629,7 @@ TEST_F(X11Desktop, AHotkeyPressCanPasteIntoTheFocusedWindowWhileTheKeysAreStillD
 }
 
 // zenity's and the browsers' IDs are checked end to end with the paste and the URL look-up.
-TEST_F(X11Desktop, FrontmostIsTheActiveWindowsApplication)
+TEST(X11Desktop, FrontmostIsTheActiveWindowsApplication)
 {
     X11Workspace workspace(g_connection);
     Background xterm("xterm", {});

@@ -25,7 +25,6 @@ TEST_P(PreferencesContract, KeepsEveryFormOfValueUnderAnyKey)
          std::string("\xE2\x87\xA7\xE2\x8C\x98V \"quoted\" \\ \n tab\t")},
         {"cleared", false},
         {"enabled", true},
-        {"number", OtherPreferenceValue{"42"}},
         {"big", OtherPreferenceValue{"123456789012345678901234567890"}},
         {"fraction", OtherPreferenceValue{"1.50"}},
         {"nested", OtherPreferenceValue{R"({"a": [1, "}]\"", {"b": null}], "c": "{"})"}},

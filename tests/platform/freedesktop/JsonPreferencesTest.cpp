@@ -74,37 +74,30 @@ TEST_F(JsonPreferencesTest, ReadsFilesWrittenByHand)
 }
 
 // A damaged file is moved aside untouched, the store starts empty, and saving works again.
+// Damaged files found within one second are all kept.
 TEST_F(JsonPreferencesTest, ADamagedFileIsKeptAsideAndTheStoreStartsEmpty)
 {
+    std::size_t damaged = 0;
     for (const std::string content : {R"({"KeyboardShortcuts_ondrel": "{\"carbonKey)", "", "[true]",
                                       "{\"k\": \"\xFF\xFE\"}", "{} {}"}) {
         SCOPED_TRACE(content);
-        fs::remove_all(file.parent_path());
         writeFile(file, content);
         QtLogCapture log;
         JsonPreferences preferences;
         EXPECT_TRUE(preferences.keys().empty());
         EXPECT_EQ(log.lines().size(), 1);
-
-        const auto aside = asideFiles(file.parent_path());
-        ASSERT_EQ(aside.size(), 1u);
-        EXPECT_EQ(readFile(aside[0]), content);
         EXPECT_FALSE(fs::exists(file));
+        const auto aside = asideFiles(file.parent_path());
+        ASSERT_EQ(aside.size(), ++damaged);
+        EXPECT_EQ(std::count_if(aside.begin(), aside.end(),
+                                [&](const fs::path& path) { return readFile(path) == content; }),
+                  1);
 
         preferences.setValue("KeyboardShortcuts_ondrel", false);
         EXPECT_EQ(JsonPreferences().value("KeyboardShortcuts_ondrel"),
                   std::optional<PreferenceValue>(false));
-        EXPECT_EQ(asideFiles(file.parent_path()).size(), 1u);
     }
-}
-
-TEST_F(JsonPreferencesTest, TwoCorruptFilesInOneSecondAreBothKept)
-{
-    writeFile(file, "first");
-    JsonPreferences first;
-    writeFile(file, "second");
-    JsonPreferences second;
-    EXPECT_EQ(asideFiles(file.parent_path()).size(), 2u);
+    EXPECT_EQ(asideFiles(file.parent_path()).size(), damaged);
 }
 
 TEST_F(JsonPreferencesTest, UnwritableFolderKeepsValuesInMemoryAndLogs)

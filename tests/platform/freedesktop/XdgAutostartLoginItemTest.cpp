@@ -94,11 +94,4 @@ TEST(XdgAutostartExec, QuotesPathsAsDesktopEntriesRequire)
     }
 }
 
-TEST(XdgAutostartExec, RunningExecutableIsThisTestProgram)
-{
-    const auto path = XdgAutostartLoginItem::runningExecutable();
-    EXPECT_TRUE(path.is_absolute());
-    EXPECT_EQ(path.filename(), "platform_freedesktop_tests");
-}
-
 } // namespace
