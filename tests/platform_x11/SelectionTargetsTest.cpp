@@ -44,14 +44,6 @@ TEST(SelectionTargets, PlainTextIsOfferedUnderEveryTextTarget)
     EXPECT_NE(std::find(names.begin(), names.end(), "UTF8_STRING"), names.end());
 }
 
-TEST(SelectionTargets, RtfIsAlsoApplicationRtf)
-{
-    const auto served = servedTargets(
-        {{"text/rtf", bytes("{\\rtf1 x}")}, {"text/plain;charset=utf-8", bytes("x")}});
-    EXPECT_EQ(*find(served, "application/rtf").data, bytes("{\\rtf1 x}"));
-    EXPECT_EQ(targetNames(served).size(), 7u);
-}
-
 TEST(SelectionTargets, SnapshotTypesWinOverAliasesAndLaterEntriesWin)
 {
     // A restored snapshot carries its own UTF8_STRING; an alias must not replace it.

@@ -121,24 +121,16 @@ TEST(HeldModifiers, AreEveryHeldModifierKeyButLocks)
 TEST(PasteKeySequence, ReleasesHeldKeysAroundThePasteAndAHeldVFirst)
 {
     // Shift is held by the user and is also part of the terminal paste keystroke.
-    EXPECT_EQ(pasteKeySequence({50, 133}, {37, 50}, 55), (std::vector<FakeKey>{{false, 50},
-                                                                               {false, 133},
-                                                                               {true, 37},
-                                                                               {true, 50},
-                                                                               {true, 55},
-                                                                               {false, 55},
-                                                                               {false, 50},
-                                                                               {false, 37},
-                                                                               {true, 133},
-                                                                               {true, 50}}));
+    const std::vector<FakeKey> terminal{
+        {false, 50}, {false, 133}, {true, 37},  {true, 50},  {true, 55},
+        {false, 55}, {false, 50},  {false, 37}, {true, 133}, {true, 50},
+    };
+    EXPECT_EQ(pasteKeySequence({50, 133}, {37, 50}, 55), terminal);
     // The server drops a press of a key already down; V is left up afterwards.
-    EXPECT_EQ(pasteKeySequence({133}, {37}, 55, true), (std::vector<FakeKey>{{false, 55},
-                                                                             {false, 133},
-                                                                             {true, 37},
-                                                                             {true, 55},
-                                                                             {false, 55},
-                                                                             {false, 37},
-                                                                             {true, 133}}));
+    const std::vector<FakeKey> vHeld{
+        {false, 55}, {false, 133}, {true, 37}, {true, 55}, {false, 55}, {false, 37}, {true, 133},
+    };
+    EXPECT_EQ(pasteKeySequence({133}, {37}, 55, true), vHeld);
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 #include "platform/Hotkeys.h"
 #include "platform/KeyboardEvents.h"
 #include "platform/KeyboardLayout.h"
-#include "platform/LoginItem.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Pasteboard.h"
 #include "platform/Preferences.h"
@@ -87,8 +86,6 @@ ContractBackend<ServiceHarness<Service>> plain(std::string name)
     return backend<ServiceHarness<Service>, PlainHarness<Service, Concrete>>(std::move(name));
 }
 
-class LoginItemContract : public ContractTest<ServiceHarness<platform::LoginItem>>
-{};
 class NotificationCenterContract : public ContractTest<ServiceHarness<platform::NotificationCenter>>
 {};
 class PreferencesContract : public ContractTest<ServiceHarness<platform::Preferences>>

@@ -2,7 +2,6 @@
 #include "contract/Contracts.h"
 #include "platform/common/InProcessNotificationCenter.h"
 #include "platform/fake/FakeExecutor.h"
-#include "platform/fake/FakeLoginItem.h"
 #include "platform/fake/FakePlatform.h"
 #include "platform/fake/FakePreferences.h"
 
@@ -96,9 +95,6 @@ INSTANTIATE_TEST_SUITE_P(
     BackendName{});
 INSTANTIATE_TEST_SUITE_P(Fake, PreferencesContract,
                          ::testing::Values(plain<platform::Preferences, FakePreferences>("Fake")),
-                         BackendName{});
-INSTANTIATE_TEST_SUITE_P(Fake, LoginItemContract,
-                         ::testing::Values(plain<platform::LoginItem, FakeLoginItem>("Fake")),
                          BackendName{});
 
 } // namespace

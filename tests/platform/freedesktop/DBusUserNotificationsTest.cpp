@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -21,7 +20,7 @@ using ondrel::test::QtLogCapture;
 
 namespace {
 
-// A notification server that records Notify calls and, when asked, holds its replies back.
+// A notification server that records Notify calls and holds its replies back until released.
 class FakeNotificationServer final : public QDBusVirtualObject
 {
 public:
@@ -34,7 +33,7 @@ public:
 
     QString introspect(const QString&) const override { return {}; }
 
-    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection&) override
     {
         if (message.member() != QLatin1String("Notify") || message.arguments().size() != 8) {
             return false;
@@ -42,18 +41,12 @@ public:
         const QVariantList args = message.arguments();
         calls.push_back(Call{args[1].toUInt(), args[3].toString(), args[4].toString()});
         const uint id = calls.back().replacesId ? calls.back().replacesId : m_nextId++;
-        const QDBusMessage reply = message.createReply(QVariant::fromValue(id));
-        if (holdReplies) {
-            m_held.push_back(reply);
-        } else {
-            connection.send(reply);
-        }
+        m_held.push_back(message.createReply(QVariant::fromValue(id)));
         return true;
     }
 
     void releaseReplies(QDBusConnection& connection)
     {
-        holdReplies = false;
         for (const auto& reply : m_held) {
             connection.send(reply);
         }
@@ -61,7 +54,6 @@ public:
     }
 
     std::vector<Call> calls;
-    bool holdReplies = false;
 
 private:
     uint m_nextId = 1;
@@ -100,7 +92,6 @@ private:
 TEST_F(DBusUserNotificationsTest, ReplacesTheEarlierNotificationWithTheSameIdentifier)
 {
     FakeNotificationServer server;
-    server.holdReplies = true;
     QDBusConnection serverConnection = connect("server");
     ASSERT_TRUE(serverConnection.registerService("org.freedesktop.Notifications"));
     ASSERT_TRUE(serverConnection.registerVirtualObject("/org/freedesktop/Notifications", &server));
@@ -116,6 +107,7 @@ TEST_F(DBusUserNotificationsTest, ReplacesTheEarlierNotificationWithTheSameIdent
 
     server.releaseReplies(serverConnection);
     ASSERT_TRUE(processEventsUntil([&] { return server.calls.size() == 3; }));
+    server.releaseReplies(serverConnection);
     processEventsFor(100ms);
     notifications.deliver("accessibility-required", "T", "four");
     ASSERT_TRUE(processEventsUntil([&] { return server.calls.size() == 4; }));

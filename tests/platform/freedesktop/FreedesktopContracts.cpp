@@ -4,7 +4,6 @@
 #include "contract/Contracts.h"
 #include "platform/freedesktop/JsonPreferences.h"
 #include "platform/freedesktop/QtExecutor.h"
-#include "platform/freedesktop/XdgAutostartLoginItem.h"
 
 namespace ondrel::test {
 namespace {
@@ -36,20 +35,6 @@ private:
     std::optional<JsonPreferences> m_preferences{std::in_place};
 };
 
-class XdgLoginItemHarness final : public ServiceHarness<platform::LoginItem>
-{
-public:
-    XdgLoginItemHarness()
-    {
-        m_home.setEnvironment("XDG_CONFIG_DIRS", (m_home.root() / "etc-xdg").string());
-    }
-    platform::LoginItem& service() override { return m_item; }
-
-private:
-    TemporaryHome m_home;
-    XdgAutostartLoginItem m_item{"ondrel", "/usr/bin/ondrel"};
-};
-
 INSTANTIATE_TEST_SUITE_P(Linux, ExecutorContract,
                          ::testing::Values(backend<ExecutorHarness, QtExecutorHarness>("Qt")),
                          BackendName{});
@@ -58,10 +43,6 @@ INSTANTIATE_TEST_SUITE_P(Linux, PreferencesContract,
                          ::testing::Values(backend<ServiceHarness<platform::Preferences>,
                                                    JsonPreferencesHarness>("Json")),
                          BackendName{});
-INSTANTIATE_TEST_SUITE_P(
-    Linux, LoginItemContract,
-    ::testing::Values(backend<ServiceHarness<platform::LoginItem>, XdgLoginItemHarness>("Xdg")),
-    BackendName{});
 
 } // namespace
 } // namespace ondrel::test

@@ -40,12 +40,11 @@ protected:
 TEST_F(JsonPreferencesTest, LivesUnderXdgConfigHome)
 {
     EXPECT_EQ(JsonPreferences::defaultPath(), file);
+    const auto fallback = home.home() / ".config" / "Ondrel" / "preferences.json";
     home.setEnvironment("XDG_CONFIG_HOME", "relative/ignored");
-    EXPECT_EQ(JsonPreferences::defaultPath(),
-              home.home() / ".config" / "Ondrel" / "preferences.json");
+    EXPECT_EQ(JsonPreferences::defaultPath(), fallback);
     home.setEnvironment("XDG_CONFIG_HOME", std::nullopt);
-    EXPECT_EQ(JsonPreferences::defaultPath(),
-              home.home() / ".config" / "Ondrel" / "preferences.json");
+    EXPECT_EQ(JsonPreferences::defaultPath(), fallback);
 }
 
 TEST_F(JsonPreferencesTest, FileIsPrivateReadableJson)
@@ -57,7 +56,14 @@ TEST_F(JsonPreferencesTest, FileIsPrivateReadableJson)
     EXPECT_EQ(permissions(file), 0600u);
     EXPECT_EQ(permissions(file.parent_path()), 0700u);
 
+    // Damaged text is written as replacement characters: the file stays readable.
     preferences.removeValue("a");
+    preferences.setValue("b", std::string("a\xFF"
+                                          "b"));
+    EXPECT_EQ(JsonPreferences().value("b"),
+              std::optional<PreferenceValue>(std::string("a\xEF\xBF\xBD"
+                                                         "b")));
+    EXPECT_TRUE(asideFiles(file.parent_path()).empty());
     preferences.removeValue("b");
     EXPECT_EQ(readFile(file), "{}\n");
 }
@@ -110,19 +116,6 @@ TEST_F(JsonPreferencesTest, UnwritableFolderKeepsValuesInMemoryAndLogs)
     EXPECT_EQ(preferences.value("flag"), std::optional<PreferenceValue>(true));
     EXPECT_FALSE(log.lines().isEmpty());
     EXPECT_EQ(readFile(home.configHome() / "Ondrel"), "not a folder");
-}
-
-TEST_F(JsonPreferencesTest, DamagedTextIsWrittenAsReplacementCharacters)
-{
-    {
-        JsonPreferences preferences;
-        preferences.setValue("text", std::string("a\xFF"
-                                                 "b"));
-    }
-    EXPECT_EQ(JsonPreferences().value("text"),
-              std::optional<PreferenceValue>(std::string("a\xEF\xBF\xBD"
-                                                         "b")));
-    EXPECT_TRUE(asideFiles(file.parent_path()).empty());
 }
 
 } // namespace

@@ -27,14 +27,22 @@ protected:
     XdgAutostartLoginItem item{"ondrel", "/opt/Ondrel Apps/bin/ondrel"};
 };
 
-TEST_F(XdgAutostartTest, RegisterWritesAnEntryThatStartsThisProgram)
+// Registering or unregistering twice is no error.
+TEST_F(XdgAutostartTest, RegisterWritesAnEntryThatStartsThisProgramAndUnregisterRemovesIt)
 {
     EXPECT_EQ(item.entryPath(), userEntry);
+    EXPECT_EQ(item.unregisterItem(), std::nullopt);
+    EXPECT_EQ(item.status(), LoginItemStatus::notRegistered);
+    ASSERT_EQ(item.registerItem(), std::nullopt);
     ASSERT_EQ(item.registerItem(), std::nullopt);
     const std::string text = readFile(userEntry);
     EXPECT_TRUE(text.starts_with("[Desktop Entry]\n"));
     EXPECT_NE(text.find("\nExec=\"/opt/Ondrel Apps/bin/ondrel\"\n"), std::string::npos);
     EXPECT_EQ(item.status(), LoginItemStatus::enabled);
+
+    EXPECT_EQ(item.unregisterItem(), std::nullopt);
+    EXPECT_EQ(item.unregisterItem(), std::nullopt);
+    EXPECT_EQ(item.status(), LoginItemStatus::notRegistered);
 }
 
 TEST_F(XdgAutostartTest, StatusFollowsTheEntryKeys)
