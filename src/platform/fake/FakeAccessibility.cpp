@@ -76,21 +76,15 @@ TrustRequest FakeAccessibility::requestTrust()
 ElementRef FakeAccessibility::applicationElement(std::int64_t processIdentifier)
 {
     std::chrono::milliseconds delay{0};
-    bool hangs = false;
     ElementRef element;
     {
         std::lock_guard lock(m_mutex);
         if (auto found = m_delays.find(processIdentifier); found != m_delays.end()) {
             delay = found->second;
         }
-        hangs = m_hanging.contains(processIdentifier);
         if (auto found = m_applications.find(processIdentifier); found != m_applications.end()) {
             element = found->second;
         }
-    }
-    if (m_executor && hangs) {
-        m_executor->hang();
-        return nullptr;
     }
     if (m_executor && delay.count() > 0 && !m_executor->sleepFor(delay)) {
         return nullptr;
@@ -123,16 +117,6 @@ void FakeAccessibility::setApplicationDelay(std::int64_t processIdentifier,
 {
     std::lock_guard lock(m_mutex);
     m_delays.insert_or_assign(processIdentifier, delay);
-}
-
-void FakeAccessibility::setApplicationHangs(std::int64_t processIdentifier, bool hangs)
-{
-    std::lock_guard lock(m_mutex);
-    if (hangs) {
-        m_hanging.insert(processIdentifier);
-    } else {
-        m_hanging.erase(processIdentifier);
-    }
 }
 
 std::vector<FakeAccessibility::Read> FakeAccessibility::reads() const

@@ -7,7 +7,6 @@
 #include <map>
 #include <mutex>
 #include <optional>
-#include <set>
 
 namespace ondrel::platform::fake {
 
@@ -50,9 +49,9 @@ public:
         std::string attribute;
     };
 
-    /// executor is needed only for slow or hanging applications.
+    /// executor is needed only for slow applications.
     explicit FakeAccessibility(FakeExecutor* executor = nullptr);
-    /// Releases workers blocked in a slow or hanging look-up.
+    /// Releases workers blocked in a slow look-up.
     ~FakeAccessibility() override;
 
     bool isProcessTrusted() override;
@@ -63,11 +62,6 @@ public:
 
     /// Trust on or off; without it every attribute read comes back absent.
     void setTrusted(bool trusted) { m_trusted = trusted; }
-    /// Whether requestTrust() grants trust at once (as if the user accepted).
-    void setGrantOnRequest(bool grant)
-    {
-        m_requestAnswer = grant ? TrustRequest::granted : TrustRequest::pending;
-    }
     /// What requestTrust() answers; granted also switches trust on.
     void setRequestAnswer(TrustRequest answer) { m_requestAnswer = answer; }
     /// Whether the display takes synthetic keystrokes (without, requests are impossible).
@@ -78,8 +72,6 @@ public:
     void setApplication(std::int64_t processIdentifier, ElementRef element);
     /// applicationElement(pid) takes this long on the virtual clock.
     void setApplicationDelay(std::int64_t processIdentifier, std::chrono::milliseconds delay);
-    /// applicationElement(pid) never returns until the executor shuts down (then: null).
-    void setApplicationHangs(std::int64_t processIdentifier, bool hangs = true);
 
     /// Every attribute read, in order.
     std::vector<Read> reads() const;
@@ -95,7 +87,6 @@ private:
     mutable std::mutex m_mutex;
     std::map<std::int64_t, ElementRef> m_applications;
     std::map<std::int64_t, std::chrono::milliseconds> m_delays;
-    std::set<std::int64_t> m_hanging;
     std::vector<Read> m_reads;
 };
 
