@@ -14,10 +14,7 @@ namespace {
 using namespace std::chrono_literals;
 using platform::freedesktop::AtspiBrowserUrl;
 
-std::int64_t ownPid()
-{
-    return static_cast<std::int64_t>(::getpid());
-}
+const auto ownPid = static_cast<std::int64_t>(::getpid());
 
 AtspiBrowserUrl::Options optionsFor(const QString& address,
                                     std::optional<std::string> activeTitle = std::nullopt)
@@ -35,7 +32,7 @@ std::optional<std::string> urlOn(FakeAtspiDesktop& desktop,
                                  std::optional<std::string> activeTitle = std::nullopt)
 {
     AtspiBrowserUrl browserUrl(optionsFor(desktop.address(), std::move(activeTitle)));
-    return browserUrl.currentURL(ownPid(), "firefox-esr");
+    return browserUrl.currentURL(ownPid, "firefox-esr");
 }
 
 // The showing page of the active window is found, past hidden pages and before its own frames.
@@ -48,14 +45,14 @@ TEST(AtspiBrowserUrl, FollowsTheTreeAsItChanges)
     desktop.addApplication(trees::firefox());
     AtspiBrowserUrl browserUrl(optionsFor(desktop.address()));
 
-    EXPECT_EQ(browserUrl.currentURL(ownPid(), "firefox"), "https://example.org/page?q=1#top");
+    EXPECT_EQ(browserUrl.currentURL(ownPid, "firefox"), "https://example.org/page?q=1#top");
     // A search lists the desktop's windows, or the window's showing documents.
     const int searches =
         desktop.calls(0, "root.GetChildren") + desktop.calls(0, "window.GetMatches");
     desktop.update(0, [](FakeTree& tree) {
         tree.nodes["page"].document->insert("DocURL", " HTTPS://Example.org/a b?x=%20#Frag ");
     });
-    EXPECT_EQ(browserUrl.currentURL(ownPid(), "firefox"), " HTTPS://Example.org/a b?x=%20#Frag ");
+    EXPECT_EQ(browserUrl.currentURL(ownPid, "firefox"), " HTTPS://Example.org/a b?x=%20#Frag ");
     EXPECT_EQ(desktop.calls(0, "root.GetChildren") + desktop.calls(0, "window.GetMatches"),
               searches);
 
@@ -65,7 +62,7 @@ TEST(AtspiBrowserUrl, FollowsTheTreeAsItChanges)
         tree.nodes["iframe"].states = 0;
         tree.add("tab", trees::document("https://tab.example/", {}), "pane");
     });
-    EXPECT_EQ(browserUrl.currentURL(ownPid(), "firefox"), "https://tab.example/");
+    EXPECT_EQ(browserUrl.currentURL(ownPid, "firefox"), "https://tab.example/");
 
     // The user brings the other window to the front.
     desktop.update(0, [](FakeTree& tree) {
@@ -73,7 +70,7 @@ TEST(AtspiBrowserUrl, FollowsTheTreeAsItChanges)
         tree.nodes["old"].states =
             trees::statesOf({trees::AtspiState::active, trees::AtspiState::showing});
     });
-    EXPECT_EQ(browserUrl.currentURL(ownPid(), "firefox"), "https://old.example/");
+    EXPECT_EQ(browserUrl.currentURL(ownPid, "firefox"), "https://old.example/");
 }
 
 // Chromium marks no window active while no assistive technology listens to its events: the
@@ -107,7 +104,7 @@ TEST(AtspiBrowserUrl, WithoutItsPidTheBrowserIsFoundByItsActiveWindowsTitle)
     desktop.addApplication(trees::firefox());
     const auto urlUnder = [&](std::string title) {
         AtspiBrowserUrl browserUrl(optionsFor(desktop.address(), std::move(title)));
-        return browserUrl.currentURL(ownPid() + 1, "org.mozilla.firefox");
+        return browserUrl.currentURL(ownPid + 1, "org.mozilla.firefox");
     };
 
     EXPECT_EQ(urlUnder("Page — Mozilla Firefox"), "https://example.org/page?q=1#top");
@@ -143,7 +140,7 @@ TEST(AtspiBrowserUrl, SkipsApplicationsThatAreGoneOrHaveNoWindowsAndAnswersOnlyF
     desktop.addApplication(trees::firefox());
     AtspiBrowserUrl browserUrl(optionsFor(desktop.address()));
 
-    EXPECT_EQ(browserUrl.currentURL(ownPid(), "firefox"), "https://example.org/page?q=1#top");
+    EXPECT_EQ(browserUrl.currentURL(ownPid, "firefox"), "https://example.org/page?q=1#top");
     for (const std::int64_t other : {1, 0, -5})
         EXPECT_EQ(browserUrl.currentURL(other, "firefox"), std::nullopt) << other;
 }
@@ -153,23 +150,20 @@ TEST(AtspiBrowserUrl, SkipsApplicationsThatAreGoneOrHaveNoWindowsAndAnswersOnlyF
 // the walk.
 TEST(AtspiBrowserUrl, AMisbehavingBrowserDegradesWithoutHarm)
 {
-    constexpr auto hang = &FakeBehaviour::hangOn;
-    constexpr auto exit = &FakeBehaviour::exitOn;
-    constexpr auto malformed = &FakeBehaviour::malformedOn;
     const std::optional<std::string> page = "https://example.org/page?q=1#top";
     for (const auto& [field, method, expected] :
-         {std::tuple{hang, "GetChildren", std::optional<std::string>()},
-          {hang, "GetMatches", page},
-          {exit, "GetState", std::nullopt},
-          {malformed, "GetState", std::nullopt}}) {
+         {std::tuple{&FakeBehaviour::hangOn, "GetChildren", std::optional<std::string>()},
+          {&FakeBehaviour::hangOn, "GetMatches", page},
+          {&FakeBehaviour::exitOn, "GetState", std::nullopt},
+          {&FakeBehaviour::malformedOn, "GetState", std::nullopt}}) {
         SCOPED_TRACE(method);
         FakeAtspiDesktop desktop;
         auto tree = trees::firefox();
         tree.behaviour.*field = QString::fromLatin1(method);
         desktop.addApplication(std::move(tree));
         AtspiBrowserUrl browserUrl(optionsFor(desktop.address()));
-        EXPECT_EQ(browserUrl.currentURL(ownPid(), "firefox"), expected);
-        EXPECT_EQ(browserUrl.currentURL(ownPid(), "firefox"), expected);
+        EXPECT_EQ(browserUrl.currentURL(ownPid, "firefox"), expected);
+        EXPECT_EQ(browserUrl.currentURL(ownPid, "firefox"), expected);
     }
 }
 
@@ -181,7 +175,7 @@ TEST(AtspiBrowserUrl, NoUrlWithoutTheAccessibilityServices)
     EXPECT_EQ(urlOn(withoutRegistry), std::nullopt);
 
     AtspiBrowserUrl noBus(optionsFor("unix:path=/nonexistent/ondrel-test-bus"));
-    EXPECT_EQ(noBus.currentURL(ownPid(), "firefox"), std::nullopt);
+    EXPECT_EQ(noBus.currentURL(ownPid, "firefox"), std::nullopt);
 
     FakeAtspiDesktop withoutLauncher({.launcher = false});
     withoutLauncher.addApplication(trees::firefox());

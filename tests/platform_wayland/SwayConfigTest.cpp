@@ -1,6 +1,5 @@
 #include "platform/Hotkeys.h"
 #include "platform/wayland/SwayBindings.h"
-#include "platform/wayland/SwayTree.h"
 #include "platform/wayland/XkbKeymap.h"
 
 #include "TemporaryHome.h"
@@ -73,22 +72,6 @@ TEST(SwayConfig, KeymapNamesTheLastSettingOfEachKind)
     EXPECT_EQ(names.variant, "nodeadkeys");
     EXPECT_EQ(names.options, "ctrl:nocaps");
     EXPECT_TRUE(names.model.empty());
-}
-
-TEST(SwayTree, ViewsComeFromTiledAndFloatingNodes)
-{
-    const auto tree = QJsonDocument::fromJson(R"({"nodes": [{"nodes": [
-        {"pid": 10, "app_id": "foot", "name": "~", "focused": false, "nodes": []},
-        {"pid": 11, "app_id": null, "name": "xterm", "focused": true,
-         "window_properties": {"class": "XTerm", "instance": "xterm"}}]}],
-        "floating_nodes": [{"pid": 12, "app_id": "zenity", "name": "Entry"}]})");
-    const auto views = swayViews(tree);
-    ASSERT_EQ(views.size(), 3u);
-    EXPECT_EQ(views[0].appId, "foot");
-    EXPECT_EQ(views[1].wmClass, "XTerm");
-    EXPECT_TRUE(views[1].focused);
-    EXPECT_TRUE(views[1].appId.empty());
-    EXPECT_EQ(views[2].pid, 12);
 }
 
 } // namespace

@@ -63,43 +63,38 @@ TEST_F(DesktopEntriesTest, ReadsTheMainGroupWithTheBestTranslation)
     }
 }
 
-TEST_F(DesktopEntriesTest, OnlyUsableApplicationsAreFound)
+// Only usable applications are found, user entries shadow system entries, and entries in
+// subdirectories join the id with dashes.
+TEST_F(DesktopEntriesTest, IndexesUsableApplicationsByTheirIds)
 {
-    write(systemDir(), "link.desktop", "[Desktop Entry]\nType=Link\nName=A link\nURL=x\n");
-    write(systemDir(), "nameless.desktop", "[Desktop Entry]\nType=Application\nExec=x\n");
-    write(systemDir(), "hidden.desktop",
-          "[Desktop Entry]\nType=Application\nName=H\nHidden=true\n");
-    write(systemDir(), "nogroup.desktop", "Type=Application\nName=No group\n");
+    const std::vector<std::pair<std::string, std::string>> unusable{
+        {"link", "[Desktop Entry]\nType=Link\nName=A link\nURL=x\n"},
+        {"nameless", "[Desktop Entry]\nType=Application\nExec=x\n"},
+        {"hidden", "[Desktop Entry]\nType=Application\nName=H\nHidden=true\n"},
+        {"nogroup", "Type=Application\nName=No group\n"}};
+    for (const auto& [id, text] : unusable)
+        write(systemDir(), id + ".desktop", text);
     write(systemDir(), "helper.desktop",
           "[Desktop Entry]\nType=Application\nName=Helper\nNoDisplay=true\n");
-    auto index = entries();
-    EXPECT_FALSE(index.byId("link"));
-    EXPECT_FALSE(index.byId("nameless"));
-    EXPECT_FALSE(index.byId("hidden"));
-    EXPECT_FALSE(index.byId("nogroup"));
-    // NoDisplay keeps an entry out of menus, not out of existence.
-    const auto helper = index.byId("helper");
-    ASSERT_TRUE(helper);
-    EXPECT_TRUE(helper->noDisplay);
-}
-
-TEST_F(DesktopEntriesTest, UserEntriesShadowSystemEntries)
-{
     write(systemDir(), "firefox.desktop", "[Desktop Entry]\nType=Application\nName=Firefox\n");
     write(userDir(), "firefox.desktop",
           "[Desktop Entry]\nType=Application\nName=My Firefox\nStartupWMClass=Navigator\n");
     write(systemDir(), "removed.desktop", "[Desktop Entry]\nType=Application\nName=Removed\n");
     write(userDir(), "removed.desktop", "[Desktop Entry]\nHidden=true\n");
+    write(systemDir(), "kde4/kate.desktop", "[Desktop Entry]\nType=Application\nName=Kate\n");
     auto index = entries();
+
+    for (const auto& [id, text] : unusable)
+        EXPECT_FALSE(index.byId(id)) << id;
+    // NoDisplay keeps an entry out of menus, not out of existence.
+    const auto helper = index.byId("helper");
+    ASSERT_TRUE(helper);
+    EXPECT_TRUE(helper->noDisplay);
+
     EXPECT_EQ(index.byId("firefox")->name, "My Firefox");
     EXPECT_EQ(index.byStartupWMClass("Navigator")->id, "firefox");
     EXPECT_FALSE(index.byId("removed"));
-}
 
-TEST_F(DesktopEntriesTest, SubdirectoriesJoinTheIdWithDashes)
-{
-    write(systemDir(), "kde4/kate.desktop", "[Desktop Entry]\nType=Application\nName=Kate\n");
-    auto index = entries();
     ASSERT_TRUE(index.byId("kde4-kate"));
     EXPECT_EQ(index.idForPath(systemDir() / "applications/kde4/kate.desktop"), "kde4-kate");
     EXPECT_EQ(index.idForPath("/somewhere/else/tool.desktop"), "tool");

@@ -92,11 +92,10 @@ INSTANTIATE_TEST_SUITE_P(
         IdentityCase{"snapCgroupWithoutDesktopFile", with(wm("code", "Code"), 1003), "code"},
         IdentityCase{"flatpakRuntimeOnlyIsNoApplication", with(wm("xterm", "XTerm"), 1004),
                      "debian-xterm"},
-        IdentityCase{"kdeDesktopFilePath",
-                     with(wm("dolphin", "dolphin"), 99,
-                          "/usr/share/applications/"
-                          "org.kde.dolphin.desktop"),
-                     "org.kde.dolphin"},
+        IdentityCase{
+            "kdeDesktopFilePath",
+            with(wm("dolphin", "dolphin"), 99, "/usr/share/applications/org.kde.dolphin.desktop"),
+            "org.kde.dolphin"},
         IdentityCase{
             "gtkApplicationId",
             with(wm("gnome-text-editor", "Gnome-text-editor"), 99, {}, "org.gnome.TextEditor"),

@@ -59,7 +59,7 @@ TEST(ModifierRoles, FollowTheMapWhenSuperAndNumLockMove)
               (ModifierRoles{XModifier::mod1, XModifier::mod2, 0x20, 0x20}));
 }
 
-TEST(CarbonToX, ConvertsBothWaysAndFnHasNoXCounterpart)
+TEST(CarbonToX, ConvertsBothWaysFnHasNoXCounterpartAndLocksButtonsAndGroupAreDropped)
 {
     const ModifierRoles roles{XModifier::mod4, XModifier::mod1, XModifier::mod2, 0};
     for (const auto& [carbon, x] :
@@ -73,16 +73,14 @@ TEST(CarbonToX, ConvertsBothWaysAndFnHasNoXCounterpart)
     }
     EXPECT_EQ(xModifiersForCarbon(CarbonModifier::function | CarbonModifier::command, {}),
               std::nullopt);
-}
 
-TEST(CleanState, DropsLocksButtonsAndGroup)
-{
-    const ModifierRoles roles{XModifier::mod4, XModifier::mod1, XModifier::mod2, 0x80};
+    const ModifierRoles withScrollLock{XModifier::mod4, XModifier::mod1, XModifier::mod2, 0x80};
     // Caps Lock, NumLock, ScrollLock, Button1 (0x100) and group 1 (0x2000) around Super+Shift.
     const std::uint16_t state = 0x2000 | 0x100 | 0x80 | XModifier::mod2 | XModifier::lock |
                                 XModifier::mod4 | XModifier::shift;
-    EXPECT_EQ(cleanState(state, roles), XModifier::mod4 | XModifier::shift);
-    EXPECT_EQ(carbonForXModifiers(state, roles), CarbonModifier::command | CarbonModifier::shift);
+    EXPECT_EQ(cleanState(state, withScrollLock), XModifier::mod4 | XModifier::shift);
+    EXPECT_EQ(carbonForXModifiers(state, withScrollLock),
+              CarbonModifier::command | CarbonModifier::shift);
 }
 
 TEST(LockVariants, CoverEveryLockCombination)

@@ -50,7 +50,6 @@ class ContractTest : public ::testing::TestWithParam<ContractBackend<Harness>>
 {
 protected:
     void SetUp() override { m_harness = this->GetParam().make(); }
-    void TearDown() override { m_harness.reset(); }
 
     Harness& harness() { return *m_harness; }
 

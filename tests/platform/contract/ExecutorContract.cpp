@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -51,34 +50,15 @@ TEST_P(ExecutorContract, TimersFireInTheOrderOfTheirDelaysUnlessCancelled)
     ASSERT_TRUE(harness().runUntil([&] { return log.size() == 6; }));
 }
 
-TEST_P(ExecutorContract, WorkerRunsOffTheMainThreadAndHandsItsResultBack)
-{
-    auto& executor = harness().service();
-    const auto mainThread = std::this_thread::get_id();
-    std::atomic<bool> workerOnMain{true};
-    std::optional<int> result;
-    bool doneOnMain = false;
-    executor.runOnWorker(std::function<int()>([&] {
-                             workerOnMain = std::this_thread::get_id() == mainThread;
-                             return 42;
-                         }),
-                         std::function<void(int)>([&](int value) {
-                             doneOnMain = std::this_thread::get_id() == mainThread;
-                             result = value;
-                         }));
-    ASSERT_TRUE(harness().runUntil([&] { return result.has_value(); }));
-    EXPECT_EQ(result, 42);
-    EXPECT_FALSE(workerOnMain);
-    EXPECT_TRUE(doneOnMain);
-}
-
-// Posts from the main thread keep their order; those from workers all arrive. All run there.
-TEST_P(ExecutorContract, PostsRunOnTheMainThreadAndThoseOfOneThreadInOrder)
+// Posts from the main thread keep their order; those from workers all arrive, and so does a
+// worker's result. All run on the main thread, the workers' work off it.
+TEST_P(ExecutorContract, PostsAndResultsRunOnTheMainThreadAndThoseOfOneThreadInOrder)
 {
     auto& executor = harness().service();
     const auto mainThread = std::this_thread::get_id();
     std::vector<int> arrived;
     std::atomic<bool> offMain{false};
+    std::atomic<bool> workOnMain{false};
     const auto arrive = [&](int i) {
         offMain = offMain || std::this_thread::get_id() != mainThread;
         arrived.push_back(i);
@@ -87,12 +67,18 @@ TEST_P(ExecutorContract, PostsRunOnTheMainThreadAndThoseOfOneThreadInOrder)
         executor.post([&, i] { arrive(i); });
     for (int i = 5; i < 13; ++i)
         executor.runOnWorker([&, i] { executor.post([&, i] { arrive(i); }); });
-    ASSERT_TRUE(harness().runUntil([&] { return arrived.size() == 13; }));
+    executor.runOnWorker(std::function<int()>([&] {
+                             workOnMain = std::this_thread::get_id() == mainThread;
+                             return 42;
+                         }),
+                         std::function<void(int)>(arrive));
+    ASSERT_TRUE(harness().runUntil([&] { return arrived.size() == 14; }));
     EXPECT_EQ(std::vector<int>(arrived.begin(), arrived.begin() + 5),
               (std::vector<int>{0, 1, 2, 3, 4}));
     std::sort(arrived.begin(), arrived.end());
-    EXPECT_EQ(arrived, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+    EXPECT_EQ(arrived, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 42}));
     EXPECT_FALSE(offMain);
+    EXPECT_FALSE(workOnMain);
 }
 
 } // namespace
