@@ -75,21 +75,9 @@ TrustRequest FakeAccessibility::requestTrust()
 
 ElementRef FakeAccessibility::applicationElement(std::int64_t processIdentifier)
 {
-    std::chrono::milliseconds delay{0};
-    ElementRef element;
-    {
-        std::lock_guard lock(m_mutex);
-        if (auto found = m_delays.find(processIdentifier); found != m_delays.end()) {
-            delay = found->second;
-        }
-        if (auto found = m_applications.find(processIdentifier); found != m_applications.end()) {
-            element = found->second;
-        }
-    }
-    if (m_executor && delay.count() > 0 && !m_executor->sleepFor(delay)) {
-        return nullptr;
-    }
-    return element;
+    std::lock_guard lock(m_mutex);
+    const auto found = m_applications.find(processIdentifier);
+    return found != m_applications.end() ? found->second : nullptr;
 }
 
 AttributeValue FakeAccessibility::attributeValue(const ElementRef& element,
@@ -110,13 +98,6 @@ void FakeAccessibility::setApplication(std::int64_t processIdentifier, ElementRe
 {
     std::lock_guard lock(m_mutex);
     m_applications.insert_or_assign(processIdentifier, std::move(element));
-}
-
-void FakeAccessibility::setApplicationDelay(std::int64_t processIdentifier,
-                                            std::chrono::milliseconds delay)
-{
-    std::lock_guard lock(m_mutex);
-    m_delays.insert_or_assign(processIdentifier, delay);
 }
 
 std::vector<FakeAccessibility::Read> FakeAccessibility::reads() const

@@ -70,8 +70,6 @@ public:
 
     /// The application element for a process id (null: no application).
     void setApplication(std::int64_t processIdentifier, ElementRef element);
-    /// applicationElement(pid) takes this long on the virtual clock.
-    void setApplicationDelay(std::int64_t processIdentifier, std::chrono::milliseconds delay);
 
     /// Every attribute read, in order.
     std::vector<Read> reads() const;
@@ -86,7 +84,6 @@ private:
     std::atomic<int> m_requestCount{0};
     mutable std::mutex m_mutex;
     std::map<std::int64_t, ElementRef> m_applications;
-    std::map<std::int64_t, std::chrono::milliseconds> m_delays;
     std::vector<Read> m_reads;
 };
 

@@ -11,7 +11,7 @@ int FakeAlerts::runSheet(const Alert& alert, WindowHandle window)
 {
     m_shown.push_back(alert);
     m_windows.push_back(window);
-    int answer = m_defaultAnswer;
+    int answer = 0;
     if (!m_answers.empty()) {
         answer = m_answers.front();
         m_answers.pop_front();

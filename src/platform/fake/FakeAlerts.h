@@ -19,7 +19,6 @@ public:
     /// The next alert is answered with this button index (queued, first in first out).
     void queueAnswer(int buttonIndex) { m_answers.push_back(buttonIndex); }
     /// The answer when nothing is queued (0, the default button, unless changed).
-    void setDefaultAnswer(int buttonIndex) { m_defaultAnswer = buttonIndex; }
     /// The next alert is dismissed with Escape: it answers its cancel button.
     void queueEscape() { m_answers.push_back(escapeAnswer); }
     /// The next chooser returns this path (none: the user cancels).
@@ -38,7 +37,6 @@ private:
     std::deque<int> m_answers;
     std::vector<WindowHandle> m_windows;
     std::deque<std::optional<std::string>> m_choices;
-    int m_defaultAnswer = 0;
     std::vector<Alert> m_shown;
     std::vector<std::string> m_chooserFolders;
 };

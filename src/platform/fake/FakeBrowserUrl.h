@@ -37,8 +37,6 @@ public:
     std::optional<std::string> currentURL(std::int64_t processIdentifier,
                                           const std::string& bundleIdentifier) override;
 
-    /// Sets how the browser with this process id answers; unknown ids answer none at once.
-    void setAnswer(std::int64_t processIdentifier, Answer answer);
     /// The browser answers url after delay of virtual time.
     void answer(std::int64_t processIdentifier, std::string url,
                 std::chrono::milliseconds delay = std::chrono::milliseconds(0));
@@ -51,6 +49,9 @@ public:
     std::vector<Call> calls() const;
 
 private:
+    /// Sets how the browser with this process id answers; unknown ids answer none at once.
+    void setAnswer(std::int64_t processIdentifier, Answer answer);
+
     FakeExecutor& m_executor;
     mutable std::mutex m_mutex;
     std::map<std::int64_t, Answer> m_answers;

@@ -157,12 +157,6 @@ std::size_t FakeExecutor::pendingTimers() const
     return m_timers.size();
 }
 
-std::size_t FakeExecutor::pendingTasks() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_posted.size();
-}
-
 std::optional<FakeExecutor::Clock::time_point> FakeExecutor::nextTimerDue() const
 {
     std::lock_guard lock(m_mutex);
@@ -182,13 +176,6 @@ FakeExecutor::Clock::duration FakeExecutor::elapsed() const
 {
     std::lock_guard lock(m_mutex);
     return m_now - m_start;
-}
-
-void FakeExecutor::setWallClock(std::chrono::system_clock::time_point wallNow)
-{
-    std::lock_guard lock(m_mutex);
-    m_wallAtStart =
-        wallNow - std::chrono::duration_cast<std::chrono::system_clock::duration>(m_now - m_start);
 }
 
 bool FakeExecutor::waitUntil(Clock::time_point instant)

@@ -55,16 +55,12 @@ public:
 
     /// Timers that have neither fired nor been cancelled.
     std::size_t pendingTimers() const;
-    /// Posted tasks not yet run.
-    std::size_t pendingTasks() const;
     /// The due time of the earliest pending timer.
     std::optional<Clock::time_point> nextTimerDue() const;
     /// Workers started and not yet finished (blocked or hung ones included).
     std::size_t liveWorkers() const;
     /// Virtual time passed since construction.
     Clock::duration elapsed() const;
-    /// Sets the wall clock as it reads at the current virtual instant.
-    void setWallClock(std::chrono::system_clock::time_point wallNow);
 
     // --- for fake services running on workers ----------------------------------------
 

@@ -91,7 +91,6 @@ public:
     int handlerInstallCount() const { return m_installCount; }
     bool isEnabled(KeyEventKind kind) const { return m_enabledKinds.contains(kind); }
     const std::set<KeyEventKind>& enabledKinds() const { return m_enabledKinds; }
-    bool hasMenuTrackingObserver() const { return static_cast<bool>(m_menuObserver); }
 
 private:
     std::optional<OSStatus> deliverHotKey(KeyEventKind kind, std::uint32_t keyCode,

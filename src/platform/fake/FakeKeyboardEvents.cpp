@@ -7,10 +7,8 @@ namespace ondrel::platform::fake {
 
 bool FakeKeyboardEvents::postPasteKeystroke(PasteKeystroke pasteKeystroke)
 {
-    if (m_fails) {
-        ++m_failed;
+    if (m_fails)
         return false;
-    }
     Keystroke keystroke;
     keystroke.at = m_clock ? m_clock->now() : std::chrono::steady_clock::time_point{};
     // A correct backend lifts whatever the user holds for the keystroke, so the target sees

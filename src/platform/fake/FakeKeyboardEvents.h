@@ -49,7 +49,6 @@ public:
     /// Every keystroke posted, in order.
     const std::vector<Keystroke>& keystrokes() const { return m_keystrokes; }
     /// How many postPasteKeystroke() calls failed.
-    int failedAttempts() const { return m_failed; }
 
 private:
     const Executor* m_clock;
@@ -57,7 +56,6 @@ private:
     std::vector<Keystroke> m_keystrokes;
     std::uint32_t m_held = 0;
     bool m_fails = false;
-    int m_failed = 0;
 };
 
 } // namespace ondrel::platform::fake
